@@ -1,0 +1,23 @@
+#pragma once
+
+// Helpers shared by the tests: hex text <-> bytes.
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+inline std::vector<std::uint8_t> Bytes(const char* hex) {
+    const QByteArray raw = QByteArray::fromHex(QByteArray(hex));
+    return {raw.begin(), raw.end()};
+}
+
+inline QByteArray Raw(const char* hex) { return QByteArray::fromHex(QByteArray(hex)); }
+
+template <typename Container> QString Hex(const Container& bytes) {
+    QByteArray raw;
+    for (auto b : bytes) {
+        raw.append(static_cast<char>(b));
+    }
+    return QString::fromLatin1(raw.toHex(' ').toUpper());
+}
