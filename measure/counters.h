@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+
+#include "link/form.h"
+
+// The poll count lives only in lblCounter's caption.
+std::int64_t PollCount(const Form& form);
+
+// RecCount, always shown in lblErrCounter after it changes.
+void SetRecCount(Form& form, std::int32_t count);
+void AddToRecCount(Form& form);

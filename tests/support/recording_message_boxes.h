@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+#include "link/message_boxes.h"
+
+// Records every message instead of showing it. `whileOpen` runs as if the
+// operator took that long to close the box, with the handler still running.
+class RecordingMessageBoxes : public MessageBoxes {
+public:
+    struct Message {
+        QString text;
+        MessageIcon icon;
+        QString title;
+    };
+
+    void show(const QString& text, MessageIcon icon, const QString& title) override {
+        shown.append({text, icon, title.isEmpty() ? kProductName : title});
+        if (whileOpen) {
+            whileOpen();
+        }
+    }
+
+    QStringList texts() const {
+        QStringList result;
+        for (const Message& message : shown) {
+            result.append(message.text);
+        }
+        return result;
+    }
+
+    QList<Message> shown;
+    std::function<void()> whileOpen;
+};
