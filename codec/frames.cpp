@@ -23,8 +23,7 @@ Request RegisterRead(std::uint8_t station, std::uint8_t function, std::uint8_t s
 }
 
 Request AddressRead() {
-    return Make(kBroadcastAddress, 0x25, 0x02, 0x00, 0x00, 0x01, ResponseKind::Configuration, 7,
-                6);
+    return Make(kBroadcastAddress, 0x25, 0x02, 0x00, 0x00, 0x01, ResponseKind::Configuration, 7, 6);
 }
 
 Request AddressChange(std::uint8_t current, std::uint8_t next) {

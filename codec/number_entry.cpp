@@ -8,8 +8,12 @@ namespace codec {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 constexpr std::int64_t kExponentLimit = 1'000'000'000; // far beyond any finite double
 
@@ -82,8 +86,7 @@ std::optional<DecimalNumber> ReadDecimal(std::string_view text) {
     double magnitude = 0.0;
     const auto [end, error] = std::from_chars(first, last, magnitude);
     if (error == std::errc::result_out_of_range) {
-        const auto adjusted =
-            number.exponent + static_cast<std::int64_t>(number.digits.size()) - 1;
+        const auto adjusted = number.exponent + static_cast<std::int64_t>(number.digits.size()) - 1;
         if (adjusted > 0) {
             return std::nullopt; // beyond the largest double
         }
@@ -95,7 +98,9 @@ std::optional<DecimalNumber> ReadDecimal(std::string_view text) {
     return number;
 }
 
-double IntegerPart(double value) { return std::floor(value); }
+double IntegerPart(double value) {
+    return std::floor(value);
+}
 
 double RoundHalfEven(double value) {
     const double down = std::floor(value);
@@ -115,7 +120,9 @@ float RoundHalfEven(float value) {
     return down;
 }
 
-bool InRange(double value, double low, double high) { return value >= low && value <= high; }
+bool InRange(double value, double low, double high) {
+    return value >= low && value <= high;
+}
 
 std::optional<float> ReadSingle(std::string_view text) {
     const auto value = ReadNumber(text);

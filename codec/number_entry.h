@@ -27,7 +27,9 @@ inline std::optional<double> ReadNumber(std::string_view text) {
     return number ? std::optional<double>(number->value) : std::nullopt;
 }
 
-inline bool IsNumber(std::string_view text) { return ReadDecimal(text).has_value(); }
+inline bool IsNumber(std::string_view text) {
+    return ReadDecimal(text).has_value();
+}
 
 // Integer part: rounds toward minus infinity (2.9 -> 2, -0.5 -> -1).
 double IntegerPart(double value);

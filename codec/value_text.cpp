@@ -15,7 +15,9 @@ Magnitude Normalise(Magnitude m) {
     return first == std::string::npos ? Magnitude{} : m.substr(first);
 }
 
-Magnitude FromSmall(std::uint64_t n) { return n == 0 ? Magnitude{} : std::to_string(n); }
+Magnitude FromSmall(std::uint64_t n) {
+    return n == 0 ? Magnitude{} : std::to_string(n);
+}
 
 int Compare(const Magnitude& a, const Magnitude& b) {
     if (a.size() != b.size()) {
@@ -72,7 +74,7 @@ Fraction Classify(std::string_view fraction) {
         return Fraction::AboveHalf;
     }
     return fraction.find_first_not_of('0', 1) == std::string_view::npos ? Fraction::Half
-                                                                         : Fraction::AboveHalf;
+                                                                        : Fraction::AboveHalf;
 }
 
 std::string Format(bool negative, const Magnitude& hundredths) {
@@ -104,7 +106,8 @@ std::string FormatCorrected(std::uint16_t hundredths, const DecimalNumber& corre
     Magnitude whole;
     Fraction fraction = Fraction::Zero;
     if (shift >= 0) {
-        whole = digits.empty() ? Magnitude{} : digits + std::string(static_cast<std::size_t>(shift), '0');
+        whole = digits.empty() ? Magnitude{}
+                               : digits + std::string(static_cast<std::size_t>(shift), '0');
     } else {
         const auto fractionDigits = static_cast<std::uint64_t>(-shift);
         if (fractionDigits < digits.size()) {

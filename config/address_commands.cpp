@@ -10,7 +10,9 @@ constexpr double kHighestAddress = 35;
 constexpr double kHighestByte = 255;
 } // namespace
 
-void cmdReadAdd_Click(Form& form) { SendConfigurationRequest(form, codec::AddressRead()); }
+void cmdReadAdd_Click(Form& form) {
+    SendConfigurationRequest(form, codec::AddressRead());
+}
 
 void cmdChangeID_Click(Form& form) {
     const auto current = codec::ReadNumber(form.ui.txtSetID[0]->text().toStdString());
@@ -42,6 +44,6 @@ void cmdChangeID_Click(Form& form) {
         form.messages.show(QStringLiteral("你输入的原设备地址格式有误!"));
         return;
     }
-    SendConfigurationRequest(form, codec::AddressChange(static_cast<std::uint8_t>(from),
-                                                        static_cast<std::uint8_t>(to)));
+    SendConfigurationRequest(
+        form, codec::AddressChange(static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to)));
 }

@@ -34,8 +34,8 @@ void MemoryCommControl::output(const QByteArray& bytes) {
 }
 
 QByteArray MemoryCommControl::input() {
-    const qsizetype count = inputLen() > 0 ? std::min<qsizetype>(inputLen(), m_input.size())
-                                           : m_input.size();
+    const qsizetype count =
+        inputLen() > 0 ? std::min<qsizetype>(inputLen(), m_input.size()) : m_input.size();
     const QByteArray block = m_input.left(count);
     m_input.remove(0, count);
     return block;

@@ -22,14 +22,14 @@ public:
     QByteArray input() override;
 
     // What the tests look at.
-    QByteArrayList writes;          // one entry per output() on an open port
-    int openCount = 0;              // successful opens
-    std::int16_t openedPort = 0;    // commPort() at the last successful open
-    QString openedSettings;         // settings() at the last successful open
+    QByteArrayList writes;       // one entry per output() on an open port
+    int openCount = 0;           // successful opens
+    std::int16_t openedPort = 0; // commPort() at the last successful open
+    QString openedSettings;      // settings() at the last successful open
 
     // What the tests can make happen.
-    bool openFails = false;  // the device is missing or held by another program
-    bool closeFails = false; // the port stays open when closed
+    bool openFails = false;                // the device is missing or held by another program
+    bool closeFails = false;               // the port stays open when closed
     void deliver(const QByteArray& bytes); // bytes arrive from the line
     void raise(std::int16_t event) { raiseEvent(event); }
     void unplug(); // the device vanishes: closed, one DeviceLost notification

@@ -8,7 +8,9 @@ namespace {
 
 const QString kLineFormat = QStringLiteral(",N,8,1");
 
-QString SettingsText(std::int16_t rate) { return QString::number(rate) + kLineFormat; }
+QString SettingsText(std::int16_t rate) {
+    return QString::number(rate) + kLineFormat;
+}
 
 // Steps shared by both actions: close, check a port is chosen, take its number.
 bool ClosePortAndTakeNumber(Form& form) {

@@ -9,7 +9,9 @@ namespace {
 // A valid file is one short line; reading more would only let a huge file slow start-up.
 constexpr qint64 kMaxRead = 4096;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 void SkipBlanks(std::string_view& text) {
     while (!text.empty() && IsBlank(text.front())) {
@@ -66,7 +68,8 @@ CommSettings ReadCommSettings(const QString& path) {
         return {};
     }
     const QByteArray content = file.read(kMaxRead);
-    return ParseCommSettings(std::string_view(content.constData(), static_cast<std::size_t>(content.size())))
+    return ParseCommSettings(
+               std::string_view(content.constData(), static_cast<std::size_t>(content.size())))
         .value_or(CommSettings{});
 }
 

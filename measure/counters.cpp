@@ -16,5 +16,6 @@ void SetRecCount(Form& form, std::int32_t count) {
 
 void AddToRecCount(Form& form) {
     // Wraps instead of overflowing after 2^31 notifications.
-    SetRecCount(form, static_cast<std::int32_t>(static_cast<std::uint32_t>(form.state.RecCount) + 1U));
+    SetRecCount(form,
+                static_cast<std::int32_t>(static_cast<std::uint32_t>(form.state.RecCount) + 1U));
 }

@@ -29,9 +29,12 @@ private slots:
         QTest::addColumn<int>("lo");
         QTest::addColumn<QString>("text");
         // Bytes 6 and 7 hold junk on purpose: the CRC covers bytes 0..5 only.
-        QTest::newRow("station 2") << "020300000001AAAA" << 0x84 << 0x39 << "02 03 00 00 00 01 84 39 ";
-        QTest::newRow("station 1") << "0103000000015555" << 0x84 << 0x0A << "01 03 00 00 00 01 84 0A ";
-        QTest::newRow("two regs") << "020300000002FFFF" << 0xC4 << 0x38 << "02 03 00 00 00 02 C4 38 ";
+        QTest::newRow("station 2")
+            << "020300000001AAAA" << 0x84 << 0x39 << "02 03 00 00 00 01 84 39 ";
+        QTest::newRow("station 1")
+            << "0103000000015555" << 0x84 << 0x0A << "01 03 00 00 00 01 84 0A ";
+        QTest::newRow("two regs") << "020300000002FFFF" << 0xC4 << 0x38
+                                  << "02 03 00 00 00 02 C4 38 ";
     }
     void workedExamples() {
         QFETCH(QString, frame);
@@ -62,16 +65,21 @@ private slots:
     void receivedText_data() {
         QTest::addColumn<QString>("block");
         QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("one") << "0a" << " 0A";
-        QTest::newRow("three") << "02030a" << " 02 03 0A";
-        QTest::newRow("edges") << "000f10ff" << " 00 0F 10 FF";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("one") << "0a"
+                             << " 0A";
+        QTest::newRow("three") << "02030a"
+                               << " 02 03 0A";
+        QTest::newRow("edges") << "000f10ff"
+                               << " 00 0F 10 FF";
     }
     void receivedText() {
         QFETCH(QString, block);
         QFETCH(QString, text);
-        QCOMPARE(QString::fromStdString(codec::ReceivedHexText(Bytes(block.toLatin1().constData()))),
-                 text);
+        QCOMPARE(
+            QString::fromStdString(codec::ReceivedHexText(Bytes(block.toLatin1().constData()))),
+            text);
     }
 };
 

@@ -14,14 +14,22 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("threshold");
-        QTest::newRow("read start-up") << codec::RegisterRead(1, 3, 0, 1) << "01 03 00 00 00 01 84 0A" << 1 << 7 << 7;
-        QTest::newRow("read station 2") << codec::RegisterRead(2, 3, 0, 1) << "02 03 00 00 00 01 84 39" << 1 << 7 << 7;
-        QTest::newRow("read two") << codec::RegisterRead(2, 3, 0, 2) << "02 03 00 00 00 02 C4 38" << 1 << 9 << 9;
-        QTest::newRow("address read") << codec::AddressRead() << "FA 25 02 00 00 01 99 FE" << 5 << 7 << 6;
-        QTest::newRow("change 2->5") << codec::AddressChange(2, 5) << "02 06 0B 00 00 05 4B DE" << 5 << 6 << 6;
-        QTest::newRow("change 1->2") << codec::AddressChange(1, 2) << "01 06 0B 00 00 02 0A 2F" << 5 << 6 << 6;
-        QTest::newRow("adjust -80") << codec::AdjustmentWrite(0, 0xFFB0) << "FA 06 0A 00 FF B0 DF DD" << 5 << 6 << 6;
-        QTest::newRow("adjust row 1") << codec::AdjustmentWrite(1, 200) << "FA 06 0A 02 00 C8 3F CF" << 5 << 6 << 6;
+        QTest::newRow("read start-up")
+            << codec::RegisterRead(1, 3, 0, 1) << "01 03 00 00 00 01 84 0A" << 1 << 7 << 7;
+        QTest::newRow("read station 2")
+            << codec::RegisterRead(2, 3, 0, 1) << "02 03 00 00 00 01 84 39" << 1 << 7 << 7;
+        QTest::newRow("read two") << codec::RegisterRead(2, 3, 0, 2) << "02 03 00 00 00 02 C4 38"
+                                  << 1 << 9 << 9;
+        QTest::newRow("address read")
+            << codec::AddressRead() << "FA 25 02 00 00 01 99 FE" << 5 << 7 << 6;
+        QTest::newRow("change 2->5")
+            << codec::AddressChange(2, 5) << "02 06 0B 00 00 05 4B DE" << 5 << 6 << 6;
+        QTest::newRow("change 1->2")
+            << codec::AddressChange(1, 2) << "01 06 0B 00 00 02 0A 2F" << 5 << 6 << 6;
+        QTest::newRow("adjust -80")
+            << codec::AdjustmentWrite(0, 0xFFB0) << "FA 06 0A 00 FF B0 DF DD" << 5 << 6 << 6;
+        QTest::newRow("adjust row 1")
+            << codec::AdjustmentWrite(1, 200) << "FA 06 0A 02 00 C8 3F CF" << 5 << 6 << 6;
     }
     void requests() {
         QFETCH(codec::Request, request);

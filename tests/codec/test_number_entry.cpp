@@ -24,7 +24,8 @@ private slots:
         QTest::newRow("minus zero") << "-0" << true << 0.0;
         QTest::newRow("huge but finite") << "1e308" << true << 1e308;
         QTest::newRow("underflow reads as zero") << "1e-400" << true << 0.0;
-        QTest::newRow("long digits") << QString(400, QLatin1Char('1')).prepend("0.") << true << 0.1111111111111111;
+        QTest::newRow("long digits")
+            << QString(400, QLatin1Char('1')).prepend("0.") << true << 0.1111111111111111;
         QTest::newRow("empty") << "" << false << 0.0;
         QTest::newRow("blanks only") << "   " << false << 0.0;
         QTest::newRow("sign only") << "-" << false << 0.0;

@@ -28,29 +28,52 @@ private slots:
         QTest::addColumn<int>("v");
         QTest::addColumn<QString>("correction");
         QTest::addColumn<QString>("text");
-        QTest::newRow("no correction") << 2500 << "0" << "25.00";
-        QTest::newRow("1.25") << 2500 << "1.25" << "26.25";
-        QTest::newRow("zero minus 1.5") << 0 << "-1.5" << "-1.50";
-        QTest::newRow("200 + 0") << 20000 << "0" << "200.00";
-        QTest::newRow("half up") << 2500 << "0.005" << "25.01";
-        QTest::newRow("below half") << 2500 << "0.0049999" << "25.00";
-        QTest::newRow("above half") << 2500 << "0.0050001" << "25.01";
-        QTest::newRow("negative half, away from zero") << 2500 << "-0.005" << "25.00";
-        QTest::newRow("negative below half") << 2500 << "-0.0049" << "25.00";
-        QTest::newRow("negative above half") << 2500 << "-0.0051" << "24.99";
-        QTest::newRow("result negative half away") << 0 << "-0.005" << "-0.01";
-        QTest::newRow("rounds to zero, no minus") << 0 << "-0.004" << "0.00";
-        QTest::newRow("exactly zero") << 100 << "-1" << "0.00";
-        QTest::newRow("crosses zero") << 100 << "-1.015" << "-0.02";
-        QTest::newRow("crosses zero below half") << 100 << "-1.0149" << "-0.01";
-        QTest::newRow("exponent") << 2500 << "1e2" << "125.00";
-        QTest::newRow("tiny exponent") << 2500 << "1e-400" << "25.00";
-        QTest::newRow("tiny negative exponent") << 2500 << "-1e-400" << "25.00";
-        QTest::newRow("minus zero") << 2500 << "-0" << "25.00";
-        QTest::newRow("huge") << 0 << "1e20" << "100000000000000000000.00";
-        QTest::newRow("huge negative") << 2500 << "-1e20" << "-99999999999999999975.00";
-        QTest::newRow("fraction exactly at digits") << 0 << "0.00500" << "0.01";
-        QTest::newRow("leading zeros in fraction") << 1 << "0.000000001" << "0.01";
+        QTest::newRow("no correction") << 2500 << "0"
+                                       << "25.00";
+        QTest::newRow("1.25") << 2500 << "1.25"
+                              << "26.25";
+        QTest::newRow("zero minus 1.5") << 0 << "-1.5"
+                                        << "-1.50";
+        QTest::newRow("200 + 0") << 20000 << "0"
+                                 << "200.00";
+        QTest::newRow("half up") << 2500 << "0.005"
+                                 << "25.01";
+        QTest::newRow("below half") << 2500 << "0.0049999"
+                                    << "25.00";
+        QTest::newRow("above half") << 2500 << "0.0050001"
+                                    << "25.01";
+        QTest::newRow("negative half, away from zero") << 2500 << "-0.005"
+                                                       << "25.00";
+        QTest::newRow("negative below half") << 2500 << "-0.0049"
+                                             << "25.00";
+        QTest::newRow("negative above half") << 2500 << "-0.0051"
+                                             << "24.99";
+        QTest::newRow("result negative half away") << 0 << "-0.005"
+                                                   << "-0.01";
+        QTest::newRow("rounds to zero, no minus") << 0 << "-0.004"
+                                                  << "0.00";
+        QTest::newRow("exactly zero") << 100 << "-1"
+                                      << "0.00";
+        QTest::newRow("crosses zero") << 100 << "-1.015"
+                                      << "-0.02";
+        QTest::newRow("crosses zero below half") << 100 << "-1.0149"
+                                                 << "-0.01";
+        QTest::newRow("exponent") << 2500 << "1e2"
+                                  << "125.00";
+        QTest::newRow("tiny exponent") << 2500 << "1e-400"
+                                       << "25.00";
+        QTest::newRow("tiny negative exponent") << 2500 << "-1e-400"
+                                                << "25.00";
+        QTest::newRow("minus zero") << 2500 << "-0"
+                                    << "25.00";
+        QTest::newRow("huge") << 0 << "1e20"
+                              << "100000000000000000000.00";
+        QTest::newRow("huge negative") << 2500 << "-1e20"
+                                       << "-99999999999999999975.00";
+        QTest::newRow("fraction exactly at digits") << 0 << "0.00500"
+                                                    << "0.01";
+        QTest::newRow("leading zeros in fraction") << 1 << "0.000000001"
+                                                   << "0.01";
     }
     void corrected() {
         QFETCH(int, v);
@@ -58,9 +81,9 @@ private slots:
         QFETCH(QString, text);
         const auto number = codec::ReadDecimal(correction.toStdString());
         QVERIFY(number);
-        QCOMPARE(QString::fromStdString(
-                     codec::FormatCorrected(static_cast<std::uint16_t>(v), *number)),
-                 text);
+        QCOMPARE(
+            QString::fromStdString(codec::FormatCorrected(static_cast<std::uint16_t>(v), *number)),
+            text);
     }
 };
 

@@ -16,13 +16,16 @@ private slots:
         QTest::newRow("as written") << QByteArray("4,19200\r\n") << true << CommSettings{4, 19200};
         QTest::newRow("no line end") << QByteArray("5,9600") << true << CommSettings{5, 9600};
         QTest::newRow("blanks") << QByteArray("  7 , 4800 \r\n") << true << CommSettings{7, 4800};
-        QTest::newRow("line end between") << QByteArray("3\r\n14400\r\n") << true << CommSettings{3, 14400};
+        QTest::newRow("line end between")
+            << QByteArray("3\r\n14400\r\n") << true << CommSettings{3, 14400};
         QTest::newRow("LF between") << QByteArray("3\n9600") << true << CommSettings{3, 9600};
         QTest::newRow("zero rate") << QByteArray("4,0\r\n") << true << CommSettings{4, 0};
         QTest::newRow("zeros") << QByteArray("0,0") << true << CommSettings{0, 0};
-        QTest::newRow("port beyond list") << QByteArray("17,9600") << true << CommSettings{17, 9600};
+        QTest::newRow("port beyond list")
+            << QByteArray("17,9600") << true << CommSettings{17, 9600};
         QTest::newRow("negative port") << QByteArray("-3,9600") << true << CommSettings{-3, 9600};
-        QTest::newRow("trailing lines ignored") << QByteArray("4,19200\r\nxyz") << true << CommSettings{4, 19200};
+        QTest::newRow("trailing lines ignored")
+            << QByteArray("4,19200\r\nxyz") << true << CommSettings{4, 19200};
         QTest::newRow("empty") << QByteArray() << false << CommSettings{};
         QTest::newRow("letters") << QByteArray("abc") << false << CommSettings{};
         QTest::newRow("one number") << QByteArray("4") << false << CommSettings{};
@@ -36,7 +39,8 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(bool, valid);
         QFETCH(CommSettings, settings);
-        const auto parsed = ParseCommSettings({content.constData(), static_cast<std::size_t>(content.size())});
+        const auto parsed =
+            ParseCommSettings({content.constData(), static_cast<std::size_t>(content.size())});
         QCOMPARE(parsed.has_value(), valid);
         if (valid) {
             QCOMPARE(parsed->CommNum, settings.CommNum);

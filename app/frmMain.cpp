@@ -1,0 +1,99 @@
+#include "app/frmMain.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/combo_text.h"
+#include "config/address_commands.h"
+#include "config/adjustment_write.h"
+#include "link/port_selection.h"
+#include "link/settings_file.h"
+#include "measure/cyclic_polling.h"
+#include "measure/reception.h"
+#include "measure/single_read.h"
+#include "ui_frmMain.h"
+
+frmMain::frmMain(const QString& settingsFolder, CommControl& port, MessageBoxes& messages,
+                 QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::frmMain>()),
+      m_form{{}, {}, port, messages, settingsFolder + QLatin1Char('/') + kSettingsFileName} {
+    // The pictures are in a static library: register them before the form uses them.
+    Q_INIT_RESOURCE(resources);
+    m_ui->setupUi(this);
+
+    // A precise timer keeps the poll period: a coarse one may drift by 5%.
+    m_timer2.setTimerType(Qt::PreciseTimer);
+
+    FormControls& c = m_form.ui;
+    c.Combo1 = m_ui->Combo1;
+    c.Combo2 = m_ui->Combo2;
+    c.txtStationID = m_ui->txtStationID;
+    c.txtFunID = m_ui->txtFunID;
+    c.txtStartID = m_ui->txtStartID;
+    c.txtDataLength = m_ui->txtDataLength;
+    c.PictureShow = m_ui->PictureShow;
+    c.txtValue = {m_ui->txtValue_0, m_ui->txtValue_1};
+    c.txtCommand = m_ui->txtCommand;
+    c.txtState = m_ui->txtState;
+    c.imgNotConnected = m_ui->imgNotConnected;
+    c.ImgYellow = m_ui->ImgYellow;
+    c.imgConnected = m_ui->imgConnected;
+    c.lblErrCounter = m_ui->lblErrCounter;
+    c.lblCounter = m_ui->lblCounter;
+    c.txtTimerSet = m_ui->txtTimerSet;
+    c.Timer2 = &m_timer2;
+    c.txtsetValue = {m_ui->txtsetValue_0, m_ui->txtsetValue_1};
+    c.txtTAdj = m_ui->txtTAdj;
+    c.txtHAdj = m_ui->txtHAdj;
+    c.txtSetID = {m_ui->txtSetID_0, m_ui->txtSetID_1};
+
+    // The lists start with a text but no entry selected.
+    ShowTextWithoutSelection(*m_ui->Combo1, QStringLiteral("COM4"));
+    ShowTextWithoutSelection(*m_ui->Combo2, QStringLiteral("19200"));
+    m_ui->imgNotConnected->raise();
+
+    connectHandlers();
+    startUp();
+}
+
+frmMain::~frmMain() = default;
+
+std::int16_t frmMain::ReadModule(int, int, int, int) const {
+    return 0;
+}
+
+template <typename Handler> void frmMain::run(Handler&& handler) {
+    HandlerScope scope(m_form);
+    handler(m_form);
+}
+
+void frmMain::connectHandlers() {
+    connect(m_ui->Combo1, &QComboBox::activated, this, [this] { run(Combo1_Click); });
+    connect(m_ui->cmdCom, &QPushButton::clicked, this, [this] { run(cmdCom_Click); });
+    connect(m_ui->comDoOnce, &QPushButton::clicked, this, [this] { run(comDoOnce_Click); });
+    connect(m_ui->cmdOneM, &QPushButton::clicked, this, [this] { run(cmdOneM_Click); });
+    connect(m_ui->cmdStopOnce, &QPushButton::clicked, this, [this] { run(cmdStopOnce_Click); });
+    connect(m_ui->cmdReadAdd, &QPushButton::clicked, this, [this] { run(cmdReadAdd_Click); });
+    connect(m_ui->cmdChangeID, &QPushButton::clicked, this, [this] { run(cmdChangeID_Click); });
+    connect(m_ui->cmdSet_0, &QPushButton::clicked, this,
+            [this] { run([](Form& form) { cmdSet_Click(form, 0); }); });
+    connect(m_ui->cmdSet_1, &QPushButton::clicked, this,
+            [this] { run([](Form& form) { cmdSet_Click(form, 1); }); });
+    connect(&m_form.MSComm1, &CommControl::onComm, this, [this] { run(MSComm1_OnComm); });
+    connect(&m_timer2, &QTimer::timeout, this, [this] {
+        // A tick that falls due while a handler (or its message box) is open
+        // is skipped, not queued.
+        if (m_form.busy == 0) {
+            run(Timer2_Timer);
+        }
+    });
+}
+
+void frmMain::startUp() {
+    HandlerScope scope(m_form);
+    m_ui->PictureShow->show();
+    const CommSettings saved = ReadCommSettings(m_form.settingsPath);
+    m_ui->txtStationID->setText(QStringLiteral("1"));
+    RestorePort(m_form, saved);
+}

@@ -1,0 +1,181 @@
+#include <QtTest>
+
+#include "support/window_fixture.h"
+
+// Start-up, the port list and the save button.
+class TestWindowStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void layoutAndInitialTexts() {
+        WindowFixture f;
+        QWidget& w = *f.window;
+        QCOMPARE(w.windowTitle(), QStringLiteral("HT5530KVarnik湿度传感器工具软件"));
+        QCOMPARE(w.minimumSize(), QSize(649, 435));
+        QCOMPARE(w.maximumSize(), QSize(649, 435));
+        QCOMPARE(f.ui().txtStationID->text(), QStringLiteral("1"));
+        QCOMPARE(f.ui().Combo1->count(), 16);
+        QCOMPARE(f.ui().Combo1->itemText(15), QStringLiteral("COM16"));
+        QCOMPARE(f.ui().Combo2->count(), 4);
+        QCOMPARE(f.ui().lblCounter->text(), QStringLiteral("0"));
+        QCOMPARE(f.ui().lblErrCounter->text(), QStringLiteral("0"));
+        QCOMPARE(f.ui().txtValue_0->text(), QStringLiteral("0"));
+        QVERIFY(f.ui().txtCommand->text().isEmpty());
+        QCOMPARE(f.window->ReadModule(1, 2, 3, 4), std::int16_t{0});
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // Present but never seen.
+        for (QWidget* hidden :
+             {static_cast<QWidget*>(f.ui().txtValue_1), static_cast<QWidget*>(f.ui().cmdSet_1),
+              static_cast<QWidget*>(f.ui().txtsetValue_1), static_cast<QWidget*>(f.ui().txtHAdj),
+              static_cast<QWidget*>(f.ui().lblDanWei_0)}) {
+            QVERIFY2(!hidden->isVisible(), qPrintable(hidden->objectName()));
+        }
+        QVERIFY(f.ui().cmdSet_0->isVisible());
+        QVERIFY(f.ui().PictureShow->isVisible());
+    }
+
+    void restoresSavedPort_data() {
+        QTest::addColumn<QByteArray>("commSet");
+        QTest::addColumn<int>("portIndex"); // -1: none selected
+        QTest::addColumn<int>("baudIndex"); // -1: none selected
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("open");
+        QTest::newRow("4,19200") << QByteArray("4,19200\r\n") << 3 << 3 << "19200,N,8,1" << true;
+        QTest::newRow("rate 0 becomes 9600")
+            << QByteArray("4,0\r\n") << 3 << 1 << "9600,N,8,1" << true;
+        QTest::newRow("14400") << QByteArray("2,14400\r\n") << 1 << 2 << "14400,N,8,1" << true;
+        QTest::newRow("rate no entry has")
+            << QByteArray("5,2400\r\n") << 4 << -1 << "2400,N,8,1" << true;
+        QTest::newRow("port no entry has")
+            << QByteArray("17,9600\r\n") << -1 << 1 << "9600,N,8,1" << false;
+        QTest::newRow("negative port") << QByteArray("-3,9600") << -1 << 1 << "9600,N,8,1" << false;
+        QTest::newRow("zeros") << QByteArray("0,0") << -1 << 1 << "9600,N,8,1" << false;
+        QTest::newRow("missing file") << QByteArray() << 3 << 3 << "19200,N,8,1" << true;
+        QTest::newRow("malformed") << QByteArray("abc") << 3 << 3 << "19200,N,8,1" << true;
+        QTest::newRow("too big for 16 bits")
+            << QByteArray("4,115200") << 3 << 3 << "19200,N,8,1" << true;
+    }
+    void restoresSavedPort() {
+        QFETCH(QByteArray, commSet);
+        QFETCH(int, portIndex);
+        QFETCH(int, baudIndex);
+        QFETCH(QString, settings);
+        QFETCH(bool, open);
+        WindowFixture f(commSet);
+        QCOMPARE(f.ui().Combo1->currentIndex(), portIndex);
+        QCOMPARE(f.ui().Combo2->currentIndex(), baudIndex);
+        QCOMPARE(f.port.settings(), settings);
+        QCOMPARE(f.port.portOpen(), open);
+        QCOMPARE(f.state().CommReady, open);
+        QCOMPARE(f.port.rThreshold(), 1);
+        if (open) {
+            QCOMPARE(int{f.port.openedPort}, portIndex + 1);
+            QCOMPARE(f.port.openedSettings, settings);
+        }
+        if (baudIndex < 0) {
+            QCOMPARE(f.ui().Combo2->currentText(), QStringLiteral("19200")); // initial text kept
+        }
+        QVERIFY(f.messages.shown.isEmpty());
+        QCOMPARE(f.settingsFile(), commSet.isNull() ? QString() : QString::fromLatin1(commSet));
+    }
+
+    void pickingPortReopensAtRateLastApplied() {
+        WindowFixture f("4,9600\r\n");
+        f.ui().Combo2->setCurrentIndex(3); // 19200 shown, not applied
+        f.ui().Combo1->setCurrentIndex(4);
+        emit f.ui().Combo1->activated(4);
+        QVERIFY(f.port.portOpen());
+        QCOMPARE(int{f.port.openedPort}, 5);
+        QCOMPARE(f.port.openedSettings, QStringLiteral("9600,N,8,1"));
+        QCOMPARE(int{f.state().CommNum}, 5);
+        QCOMPARE(f.port.openCount, 2);
+    }
+
+    void saveAppliesAndWritesFile_data() {
+        QTest::addColumn<int>("portIndex");
+        QTest::addColumn<int>("baudIndex");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("chosen") << 3 << 3 << "4,19200\r\n";
+        QTest::newRow("no baud selected gives 4800") << 6 << -1 << "7,4800\r\n";
+        QTest::newRow("14400") << 0 << 2 << "1,14400\r\n";
+    }
+    void saveAppliesAndWritesFile() {
+        QFETCH(int, portIndex);
+        QFETCH(int, baudIndex);
+        QFETCH(QString, file);
+        WindowFixture f("2,5000\r\n"); // 5000 selects no baud entry
+        f.ui().Combo1->setCurrentIndex(portIndex);
+        f.ui().Combo2->setCurrentIndex(baudIndex);
+        f.ui().cmdCom->click();
+        QCOMPARE(f.settingsFile(), file);
+        QVERIFY(f.port.portOpen());
+        QCOMPARE(f.port.openedSettings, file.section(',', 1).trimmed() + ",N,8,1");
+        QCOMPARE(f.messages.shown.size(), 1);
+        QCOMPARE(f.messages.shown[0].text, QStringLiteral("串口设置保存成功"));
+        QCOMPARE(f.messages.shown[0].title, QStringLiteral("系统提示"));
+        QCOMPARE(f.messages.shown[0].icon, MessageIcon::None);
+    }
+
+    void saveWithPortHeldElsewhereStillSaves() {
+        WindowFixture f;
+        f.port.openFails = true;
+        f.ui().cmdCom->click();
+        QVERIFY(!f.port.portOpen());
+        QVERIFY(f.state().CommReady);
+        QCOMPARE(f.messages.texts(), QStringList{QStringLiteral("串口设置保存成功")});
+        // The next request reports the closed port.
+        f.ui().comDoOnce->click();
+        QCOMPARE(f.messages.texts().last(), QStringLiteral("打开串口出错，请确定串口是否已被占用"));
+    }
+
+    void portStillOpenAfterClose() {
+        WindowFixture f("4,19200\r\n");
+        f.port.closeFails = true;
+        f.ui().Combo2->setCurrentIndex(0);
+        f.ui().cmdCom->click();
+        QCOMPARE(f.messages.shown.size(), 1);
+        QCOMPARE(f.messages.shown[0].text, QStringLiteral("所选的串行端口已被其他设备所使用!"));
+        QCOMPARE(f.messages.shown[0].title, QStringLiteral("系统信息"));
+        QCOMPARE(f.messages.shown[0].icon, MessageIcon::Exclamation);
+        QCOMPARE(f.settingsFile(), QStringLiteral("4,19200\r\n")); // nothing saved
+        QCOMPARE(int{f.state().CommRate}, 4800);
+    }
+
+    void noPortSelected() {
+        WindowFixture f;
+        f.ui().Combo1->setCurrentIndex(-1);
+        f.ui().cmdCom->click();
+        emit f.ui().Combo1->activated(-1);
+        QCOMPARE(f.messages.texts(),
+                 (QStringList{QStringLiteral("请选择端口"), QStringLiteral("请选择端口")}));
+        QCOMPARE(f.messages.shown[0].title, kProductName);
+        QVERIFY(!f.port.portOpen());
+        QCOMPARE(f.settingsFile(), QStringLiteral("4,19200\r\n"));
+    }
+
+    void typingInPortListDropsSelection() {
+        WindowFixture f;
+        QCOMPARE(f.ui().Combo1->currentIndex(), 3);
+        f.ui().Combo1->setFocus();
+        QTest::keyClicks(f.ui().Combo1->lineEdit(), "7");
+        QCOMPARE(f.ui().Combo1->currentIndex(), -1);
+        QCOMPARE(f.ui().Combo1->count(), 16);
+    }
+
+    void failedSaveReportsAndKeepsOldFile() {
+        WindowFixture f;
+        // A folder where the file should go: it can be neither written nor replaced.
+        const QString path = f.folder.filePath("comm.set");
+        QFile::remove(path);
+        QVERIFY(QDir(f.folder.path()).mkdir("comm.set"));
+        f.ui().cmdCom->click();
+        QCOMPARE(f.messages.shown.size(), 1);
+        QVERIFY(f.messages.shown[0].text.startsWith(QStringLiteral("串口设置保存失败\n") + path));
+        QCOMPARE(f.messages.shown[0].title, QStringLiteral("系统信息"));
+        QCOMPARE(f.messages.shown[0].icon, MessageIcon::Exclamation);
+        QVERIFY(QFileInfo(path).isDir());
+    }
+};
+
+QTEST_MAIN(TestWindowStartup)
+#include "test_window_startup.moc"

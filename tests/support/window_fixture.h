@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/frmMain.h"
+#include "link/memory_comm_control.h"
+#include "support/front_picture.h"
+#include "support/recording_message_boxes.h"
+#include "ui_frmMain.h"
+
+// The real window over an in-memory port, a temporary program folder and
+// recorded message boxes.
+struct WindowFixture {
+    explicit WindowFixture(const QByteArray& commSet = "4,19200\r\n", bool openFails = false) {
+        if (!commSet.isNull()) {
+            QFile file(folder.filePath("comm.set"));
+            file.open(QIODevice::WriteOnly);
+            file.write(commSet);
+        }
+        port.openFails = openFails;
+        window = std::make_unique<frmMain>(folder.path(), port, messages);
+    }
+
+    Ui::frmMain& ui() { return window->ui(); }
+    FormState& state() { return window->form().state; }
+    QWidget* front() { return FrontPicture(*ui().Picture2); }
+    QString sent() const { return port.writes.isEmpty() ? QString() : Hex(port.writes.last()); }
+    QString settingsFile() const {
+        QFile file(folder.filePath("comm.set"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    }
+    void reply(const char* hex) { port.deliver(QByteArray::fromHex(hex)); }
+    static QString Hex(const QByteArray& bytes) {
+        return QString::fromLatin1(bytes.toHex(' ').toUpper());
+    }
+
+    QTemporaryDir folder;
+    MemoryCommControl port;
+    RecordingMessageBoxes messages;
+    std::unique_ptr<frmMain> window;
+};
