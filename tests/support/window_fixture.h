@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/frmMain.h"
+#include "codec/crc16.h"
 #include "link/memory_comm_control.h"
 #include "support/front_picture.h"
 #include "support/recording_message_boxes.h"
@@ -46,3 +47,22 @@ struct WindowFixture {
     RecordingMessageBoxes messages;
     std::unique_ptr<frmMain> window;
 };
+
+// A register read response from `address` carrying `registers`, with its CRC.
+inline QByteArray ReadResponse(std::uint8_t address,
+                               std::initializer_list<std::uint16_t> registers) {
+    QByteArray frame;
+    frame.append(static_cast<char>(address));
+    frame.append('\x03');
+    frame.append(static_cast<char>(2 * registers.size()));
+    for (std::uint16_t value : registers) {
+        frame.append(static_cast<char>(value >> 8));
+        frame.append(static_cast<char>(value & 0xFF));
+    }
+    const std::uint16_t crc =
+        codec::Crc16Value({reinterpret_cast<const std::uint8_t*>(frame.constData()),
+                           static_cast<std::size_t>(frame.size())});
+    frame.append(static_cast<char>(crc & 0xFF));
+    frame.append(static_cast<char>(crc >> 8));
+    return frame;
+}
