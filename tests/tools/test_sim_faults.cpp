@@ -1,0 +1,163 @@
+#include <QtTest>
+
+#include "sim_test_util.h"
+#include "tools/drift.h"
+#include "tools/faults.h"
+#include "tools/transmitter.h"
+
+#include <chrono>
+#include <cstdlib>
+
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(sim::FaultSet)
+
+namespace {
+const auto kRead = Request("01 03 00 00 00 01 84 0A");
+
+sim::ModuleState Module() {
+    sim::ModuleState state;
+    state.humidity = 4550;
+    return state;
+}
+
+sim::FaultSet Faults(void (*set)(sim::FaultSet&)) {
+    sim::FaultSet faults;
+    set(faults);
+    return faults;
+}
+} // namespace
+
+class TestSimFaults : public QObject {
+    Q_OBJECT
+private slots:
+    void responseFaults_data() {
+        QTest::addColumn<sim::FaultSet>("faults");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("none") << sim::FaultSet{} << "01 03 02 11 C6 34 46";
+        QTest::newRow("silent") << Faults([](sim::FaultSet& f) { f.silent = true; }) << "";
+        QTest::newRow("exception")
+            << Faults([](sim::FaultSet& f) { f.exception = true; }) << "01 83 04 40 F3";
+        QTest::newRow("short") << Faults([](sim::FaultSet& f) { f.shortFrame = true; })
+                               << "01 03 02 11 C6 34";
+        QTest::newRow("double") << Faults([](sim::FaultSet& f) { f.doubled = true; })
+                                << "01 03 02 11 C6 34 46 01 03 02 11 C6 34 46";
+        QTest::newRow("short and double") << Faults([](sim::FaultSet& f) {
+            f.shortFrame = true;
+            f.doubled = true;
+        }) << "01 03 02 11 C6 34 01 03 02 11 C6 34";
+    }
+    void responseFaults() {
+        QFETCH(sim::FaultSet, faults);
+        QFETCH(QString, sent);
+        sim::ModuleState state = Module();
+        sim::FaultyModule module(faults, 1);
+        QCOMPARE(Hex(module.Answer(state, kRead)), sent);
+    }
+
+    void exceptionLeavesStateAlone() {
+        sim::ModuleState state = Module();
+        sim::FaultyModule module(Faults([](sim::FaultSet& f) { f.exception = true; }), 1);
+        QCOMPARE(Hex(module.Answer(state, Request("01 06 0B 00 00 02 0A 2F"))),
+                 QString("01 86 04 43 A3"));
+        QCOMPARE(int{state.address}, 1);
+    }
+
+    void badCrcShare_data() {
+        QTest::addColumn<double>("share");
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        QTest::newRow("never") << 0.0 << 0 << 0;
+        QTest::newRow("always") << 1.0 << 1000 << 1000;
+        QTest::newRow("a quarter") << 0.25 << 180 << 320;
+    }
+    void badCrcShare() {
+        QFETCH(double, share);
+        QFETCH(int, low);
+        QFETCH(int, high);
+        sim::FaultSet faults;
+        faults.badCrcShare = share;
+        sim::FaultyModule first(faults, 42);
+        sim::FaultyModule second(faults, 42);
+        sim::ModuleState state = Module();
+        int bad = 0;
+        for (int i = 0; i < 1000; ++i) {
+            const auto response = first.Answer(state, kRead);
+            QCOMPARE(Hex(second.Answer(state, kRead)), Hex(response)); // same seed, same run
+            QCOMPARE(Hex(std::span(response).first(5)), QString("01 03 02 11 C6"));
+            bad += sim::CrcOk(response) ? 0 : 1;
+        }
+        QVERIFY2(bad >= low && bad <= high, qPrintable(QString::number(bad)));
+    }
+
+    void garbageKeepsItsRate() {
+        const auto start = sim::GarbageSource::Clock::time_point{};
+        sim::GarbageSource garbage(1000, 7, start);
+        std::size_t total = 0;
+        for (int ms = 1; ms <= 2000; ++ms) {
+            total += garbage.Take(start + std::chrono::milliseconds(ms), 4096).size();
+        }
+        QVERIFY(total >= 1990 && total <= 2000);
+        // Nothing sent for a long while: only a short burst is made up.
+        QVERIFY(garbage.Take(start + 60s, 1'000'000).size() <= 100);
+    }
+
+    void pacing_data() {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("gapMs");
+        QTest::addColumn<int>("atUs");
+        QTest::addColumn<int>("due");
+        // A 7-byte response at 9600 baud takes 7.29 ms: 1.04 ms a byte.
+        QTest::newRow("unpaced") << 0 << 0 << 0 << 0 << 7;
+        QTest::newRow("9600: first byte still on the line") << 9600 << 0 << 0 << 1000 << 0;
+        QTest::newRow("9600: six bytes out") << 9600 << 0 << 0 << 7000 << 6;
+        QTest::newRow("9600: all out") << 9600 << 0 << 0 << 7300 << 7;
+        QTest::newRow("turnaround pending") << 9600 << 10 << 0 << 10000 << 0;
+        QTest::newRow("turnaround then five bytes") << 9600 << 10 << 0 << 16000 << 5;
+        QTest::newRow("turnaround unpaced") << 0 << 10 << 0 << 10000 << 7;
+        QTest::newRow("split: first byte at once") << 0 << 0 << 5 << 0 << 1;
+        QTest::newRow("split: two bytes") << 0 << 0 << 5 << 9000 << 2;
+        QTest::newRow("split: all") << 0 << 0 << 5 << 30000 << 7;
+    }
+    void pacing() {
+        QFETCH(int, baud);
+        QFETCH(int, delayMs);
+        QFETCH(int, gapMs);
+        QFETCH(int, atUs);
+        QFETCH(int, due);
+        sim::Transmitter::Pacing pacing;
+        pacing.baud = baud;
+        pacing.turnaround = std::chrono::milliseconds(delayMs);
+        pacing.gap = std::chrono::milliseconds(gapMs);
+        sim::Transmitter transmitter(pacing);
+        const auto now = sim::Transmitter::Clock::time_point{} + 1h;
+        transmitter.Queue(Bytes("012502000172CC"), now);
+        QCOMPARE(int(transmitter.Due(now + std::chrono::microseconds(atUs)).size()), due);
+    }
+
+    void driftStaysPlausible() {
+        sim::ModuleState state = Module();
+        state.temperature = -1000;
+        const auto start = sim::Drift::Clock::time_point{};
+        sim::Drift drift(state, 3, start);
+        bool humidityMoved = false;
+        bool temperatureMoved = false;
+        for (int second = 1; second <= 3600; ++second) {
+            const sim::ModuleState before = state;
+            drift.Advance(state, start + std::chrono::seconds(second));
+            // Four steps a second, at most 0.02 %RH and 0.01 degrees each.
+            QVERIFY(std::abs(state.humidity - before.humidity) <= 8);
+            QVERIFY(std::abs(state.temperature - before.temperature) <= 4);
+            QVERIFY(std::abs(state.humidity - 4550) <= sim::Drift::kHumidityRange);
+            QVERIFY(std::abs(state.temperature + 1000) <= sim::Drift::kTemperatureRange);
+            humidityMoved |= state.humidity != 4550;
+            temperatureMoved |= state.temperature != -1000;
+        }
+        QVERIFY(humidityMoved);
+        QVERIFY(temperatureMoved);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSimFaults)
+#include "test_sim_faults.moc"

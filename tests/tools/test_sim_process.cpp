@@ -1,0 +1,158 @@
+#include <QtTest>
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "bytes_util.h"
+
+// Runs the built simulator as a client would: through its pseudo-terminal.
+namespace {
+constexpr int kWaitMs = 10'000;
+
+class Simulator {
+public:
+    explicit Simulator(const QStringList& args) {
+        m_process.start(HT_SIM_PATH, args);
+        if (!m_process.waitForStarted(kWaitMs)) {
+            return;
+        }
+        QDeadlineTimer deadline(kWaitMs);
+        while (!m_process.canReadLine() && !deadline.hasExpired()) {
+            m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+        }
+        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    ~Simulator() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(kWaitMs);
+        }
+    }
+
+    QProcess& process() { return m_process; }
+    const QString& device() const { return m_device; }
+
+private:
+    QProcess m_process;
+    QString m_device;
+};
+
+// Non-blocking, raw, and closed again when the test leaves.
+class Port {
+public:
+    explicit Port(const QString& path)
+        : m_fd(::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
+        termios mode{};
+        if (m_fd >= 0 && ::tcgetattr(m_fd, &mode) == 0) {
+            ::cfmakeraw(&mode);
+            ::tcsetattr(m_fd, TCSANOW, &mode);
+        }
+    }
+    ~Port() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    bool isOpen() const { return m_fd >= 0; }
+
+    bool write(const QByteArray& bytes) {
+        return ::write(m_fd, bytes.constData(), static_cast<std::size_t>(bytes.size())) ==
+               bytes.size();
+    }
+
+    // Collects bytes until `count` have come or the wait runs out.
+    QByteArray read(qsizetype count) {
+        QByteArray received;
+        QDeadlineTimer deadline(kWaitMs);
+        while (received.size() < count && !deadline.hasExpired()) {
+            pollfd fd{m_fd, POLLIN, 0};
+            if (::poll(&fd, 1, static_cast<int>(deadline.remainingTime())) <= 0) {
+                continue;
+            }
+            char buffer[256];
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n > 0) {
+                received.append(buffer, n);
+            }
+        }
+        return received;
+    }
+
+private:
+    int m_fd;
+};
+} // namespace
+
+class TestSimProcess : public QObject {
+    Q_OBJECT
+private slots:
+    void answersReadAndCleansUpLink() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString link = dir.filePath("ht5530k");
+        Simulator sim({"--no-drift", "--humidity", "45.5", "--link", link});
+        QVERIFY2(sim.device().startsWith("/dev/"), qPrintable(sim.device()));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
+
+        {
+            Port port(link);
+            QVERIFY(port.isOpen());
+            QVERIFY(port.write(Raw("010300000001840A")));
+            QCOMPARE(Hex(port.read(7)), QString("01 03 02 11 C6 34 46"));
+        }
+        // The module keeps answering after the client closes and reopens the port.
+        {
+            Port port(sim.device());
+            QVERIFY(port.isOpen());
+            QVERIFY(port.write(Raw("FA250200000199FE")));
+            QCOMPARE(Hex(port.read(7)), QString("01 25 02 00 01 72 CC"));
+        }
+
+        sim.process().terminate();
+        QVERIFY(sim.process().waitForFinished(kWaitMs));
+        QCOMPARE(sim.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.process().exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+    }
+
+    void unplugEndsTheRun() {
+        QTemporaryDir dir;
+        const QString link = dir.filePath("ht5530k");
+        Simulator sim({"--fault", "unplug=0.2", "--link", link});
+        QVERIFY(!sim.device().isEmpty());
+        QVERIFY(sim.process().waitForFinished(kWaitMs));
+        QCOMPARE(sim.process().exitCode(), 0);
+        QVERIFY(!QFileInfo(link).isSymLink());
+    }
+
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("usage");
+        QTest::addColumn<bool>("stderrText");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << true << false;
+        QTest::newRow("bad address") << QStringList{"--address", "0"} << 2 << false << true;
+        QTest::newRow("bad fault") << QStringList{"--fault", "noise"} << 2 << false << true;
+    }
+    void commandLine() {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(bool, usage);
+        QFETCH(bool, stderrText);
+        QProcess process;
+        process.start(HT_SIM_PATH, args);
+        QVERIFY(process.waitForFinished(kWaitMs));
+        QCOMPARE(process.exitCode(), status);
+        QCOMPARE(process.readAllStandardOutput().startsWith("Usage: ht5530k-sim"), usage);
+        QCOMPARE(!process.readAllStandardError().isEmpty(), stderrText);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimProcess)
+#include "test_sim_process.moc"

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace sim {
+
+// Requests to this address reach every module on the line whatever its own
+// address: the address read and the adjustment writes use it.
+constexpr std::uint8_t kBroadcastAddress = 0xFA;
+constexpr std::size_t kRequestSize = 8;
+
+// What the module holds. Readings are in hundredths of %RH and of a degree;
+// the offsets are what the adjustment writes set and are added on every read.
+struct ModuleState {
+    std::uint8_t address = 1;
+    int humidity = 4500;
+    int temperature = 2300;
+    int humidityOffset = 0;
+    int temperatureOffset = 0;
+};
+
+// Physical limits of the readings; adjusted values are clamped to them.
+constexpr int kHumidityMin = 0;
+constexpr int kHumidityMax = 10000;
+constexpr int kTemperatureMin = -4000;
+constexpr int kTemperatureMax = 12500;
+
+enum class ExceptionCode : std::uint8_t {
+    IllegalFunction = 0x01,
+    IllegalDataAddress = 0x02,
+    IllegalDataValue = 0x03,
+    DeviceFailure = 0x04,
+};
+
+// Register 0 is the humidity, register 1 the temperature (two's complement
+// below zero), both with their offsets applied.
+std::uint16_t RegisterValue(const ModuleState& state, int reg);
+
+// The module's answer to one request: the response bytes, or nothing when it
+// stays silent (CRC wrong, or addressed to another module). Address changes
+// and adjustment writes update the state.
+std::vector<std::uint8_t> Answer(ModuleState& state,
+                                 std::span<const std::uint8_t, kRequestSize> request);
+
+std::vector<std::uint8_t> ExceptionResponse(std::uint8_t address, std::uint8_t function,
+                                            ExceptionCode code);
+
+// Whether the last two bytes are the CRC-16 of the ones before, low byte first.
+bool CrcOk(std::span<const std::uint8_t> frame);
+void AppendCrc(std::vector<std::uint8_t>& frame);
+
+} // namespace sim

@@ -1,0 +1,273 @@
+#include "tools/sim_loop.h"
+
+#include "tools/drift.h"
+#include "tools/faults.h"
+#include "tools/frame_log.h"
+#include "tools/pty_device.h"
+#include "tools/request_framer.h"
+#include "tools/stop_signals.h"
+#include "tools/transmitter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <poll.h>
+#include <random>
+#include <unistd.h>
+
+namespace sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// A gap this long inside a frame means the rest of it is not coming.
+constexpr auto kMinSilence = 5ms;
+constexpr std::size_t kReadChunk = 4096;
+constexpr std::size_t kGarbageChunk = 4096;
+
+Clock::duration Silence(long baud) {
+    if (baud <= 0) {
+        return kMinSilence;
+    }
+    // Three and a half characters of ten bits, as Modbus RTU has it.
+    const std::chrono::microseconds quiet(35'000'000L / baud);
+    return std::max<Clock::duration>(kMinSilence, quiet);
+}
+
+class Simulator {
+public:
+    Simulator(const Options& options, int master, FrameLog& log, Clock::time_point now);
+    int Run(StopSignals& stop);
+
+private:
+    std::optional<Clock::time_point> NextDeadline(Clock::time_point now);
+    bool WantsToWrite(Clock::time_point now);
+    // False when the device failed.
+    bool Receive(Clock::time_point now);
+    void HandleRequests(Clock::time_point now);
+    void LogDiscarded();
+    void Transmit(Clock::time_point now);
+    void SendGarbage(Clock::time_point now);
+
+    int m_master;
+    FrameLog& m_log;
+    ModuleState m_state;
+    std::optional<Drift> m_drift;
+    FaultyModule m_module;
+    Transmitter m_transmitter;
+    GarbageSource m_garbage;
+    RequestFramer m_framer;
+    Clock::duration m_silence;
+    Clock::time_point m_lastReceived;
+    std::optional<Clock::time_point> m_unplugAt;
+};
+
+Transmitter::Pacing PacingOf(const Options& options) {
+    Transmitter::Pacing pacing;
+    pacing.baud = options.baud;
+    pacing.turnaround = std::chrono::milliseconds(options.delayMs);
+    pacing.gap = std::chrono::milliseconds(options.faults.splitMs);
+    return pacing;
+}
+
+ModuleState StartState(const Options& options) {
+    ModuleState state;
+    state.address = options.address;
+    state.humidity = options.humidity;
+    state.temperature = options.temperature;
+    return state;
+}
+
+Simulator::Simulator(const Options& options, int master, FrameLog& log, Clock::time_point now)
+    : m_master(master), m_log(log), m_state(StartState(options)),
+      m_module(options.faults, options.seed.value_or(0) + 1), m_transmitter(PacingOf(options)),
+      m_garbage(options.faults.garbagePerSecond, options.seed.value_or(0) + 2, now),
+      m_silence(Silence(options.baud)), m_lastReceived(now) {
+    if (options.drift) {
+        m_drift.emplace(m_state, options.seed.value_or(0), now);
+    }
+    if (options.faults.unplugAfterSeconds) {
+        const std::chrono::duration<double> after(*options.faults.unplugAfterSeconds);
+        m_unplugAt = now + std::chrono::ceil<Clock::duration>(after);
+    }
+}
+
+int Simulator::Run(StopSignals& stop) {
+    for (;;) {
+        Clock::time_point now = Clock::now();
+        if (m_unplugAt && now >= *m_unplugAt) {
+            return 0;
+        }
+        int timeout = -1;
+        if (const auto deadline = NextDeadline(now)) {
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now);
+            timeout = static_cast<int>(std::clamp<std::int64_t>(wait.count(), 0, INT_MAX));
+        }
+        pollfd fds[2] = {{m_master, POLLIN, 0}, {stop.Fd(), POLLIN, 0}};
+        if (WantsToWrite(now)) {
+            fds[0].events |= POLLOUT;
+        }
+        if (::poll(fds, 2, timeout) < 0 && errno != EINTR) {
+            std::fprintf(stderr, "ht5530k-sim: poll failed: %s\n", std::strerror(errno));
+            return 1;
+        }
+        if (fds[1].revents != 0 && stop.Triggered()) {
+            return 0;
+        }
+        now = Clock::now();
+        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0 && !Receive(now)) {
+            return 1;
+        }
+        if (m_framer.HasPartial() && now - m_lastReceived >= m_silence) {
+            m_framer.DropPartial();
+            LogDiscarded();
+        }
+        Transmit(now);
+        if ((fds[0].revents & POLLOUT) != 0) {
+            SendGarbage(now);
+        }
+    }
+}
+
+// The earliest moment something must happen that no descriptor will announce.
+std::optional<Clock::time_point> Simulator::NextDeadline(Clock::time_point now) {
+    std::optional<Clock::time_point> deadline = m_unplugAt;
+    const auto consider = [&](std::optional<Clock::time_point> when) {
+        if (when && *when > now && (!deadline || *when < *deadline)) {
+            deadline = when;
+        }
+    };
+    consider(m_transmitter.NextDue());
+    if (m_framer.HasPartial()) {
+        consider(m_lastReceived + m_silence);
+    }
+    if (m_transmitter.Idle()) {
+        consider(m_garbage.NextDue(now));
+    }
+    return deadline;
+}
+
+// Bytes already due wait only for room in the pseudo-terminal.
+bool Simulator::WantsToWrite(Clock::time_point now) {
+    if (const auto due = m_transmitter.NextDue()) {
+        return *due <= now;
+    }
+    const auto garbage = m_garbage.NextDue(now);
+    return garbage && *garbage <= now;
+}
+
+bool Simulator::Receive(Clock::time_point now) {
+    std::uint8_t buffer[kReadChunk];
+    for (;;) {
+        const ssize_t count = ::read(m_master, buffer, sizeof buffer);
+        if (count > 0) {
+            m_framer.Push(std::span(buffer, static_cast<std::size_t>(count)));
+            m_lastReceived = now;
+            continue;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            break;
+        }
+        std::fprintf(stderr, "ht5530k-sim: the pseudo-terminal failed: %s\n",
+                     count < 0 ? std::strerror(errno) : "end of file");
+        return false;
+    }
+    HandleRequests(now);
+    return true;
+}
+
+void Simulator::HandleRequests(Clock::time_point now) {
+    while (const auto request = m_framer.Next()) {
+        LogDiscarded();
+        m_log.Write("rx", *request);
+        if (m_drift) {
+            m_drift->Advance(m_state, now);
+        }
+        m_transmitter.Queue(m_module.Answer(m_state, *request), now);
+    }
+    LogDiscarded();
+}
+
+void Simulator::LogDiscarded() {
+    m_log.Write("rx", m_framer.TakeDiscarded(), "discarded");
+}
+
+void Simulator::Transmit(Clock::time_point now) {
+    const std::vector<std::uint8_t> due = m_transmitter.Due(now);
+    if (due.empty()) {
+        return;
+    }
+    const ssize_t written = ::write(m_master, due.data(), due.size());
+    if (written <= 0) {
+        return; // no room yet; poll says when there is
+    }
+    for (const auto& frame : m_transmitter.Sent(static_cast<std::size_t>(written))) {
+        m_log.Write("tx", frame);
+    }
+}
+
+// Noise goes only between responses, never inside one.
+void Simulator::SendGarbage(Clock::time_point now) {
+    if (!m_transmitter.Idle()) {
+        return;
+    }
+    const std::vector<std::uint8_t> bytes = m_garbage.Take(now, kGarbageChunk);
+    if (!bytes.empty()) {
+        // What does not fit is dropped: noise need not arrive complete.
+        [[maybe_unused]] const ssize_t written = ::write(m_master, bytes.data(), bytes.size());
+    }
+}
+
+int Fail(const std::string& error) {
+    std::fprintf(stderr, "ht5530k-sim: %s\n", error.c_str());
+    return 1;
+}
+
+} // namespace
+
+int RunSimulator(const Options& options) {
+    Options effective = options;
+    if (!effective.seed) {
+        effective.seed = std::random_device{}();
+    }
+    StopSignals stop;
+    if (const std::string error = stop.Install(); !error.empty()) {
+        return Fail(error);
+    }
+    FrameLog log;
+    if (!options.logPath.empty()) {
+        if (const std::string error = log.Open(options.logPath); !error.empty()) {
+            return Fail(error);
+        }
+    }
+    PtyDevice device;
+    if (const std::string error = device.Open(); !error.empty()) {
+        return Fail(error);
+    }
+    // The link exists before the path is announced, so a client may use either at once.
+    DeviceLink link;
+    if (!options.linkPath.empty()) {
+        if (const std::string error = link.Create(options.linkPath, device.Path());
+            !error.empty()) {
+            return Fail(error);
+        }
+    }
+    std::printf("%s\n", device.Path().c_str());
+    std::fflush(stdout);
+
+    Simulator simulator(effective, device.Master(), log, Clock::now());
+    const int status = simulator.Run(stop);
+    device.Close();
+    return status;
+}
+
+} // namespace sim

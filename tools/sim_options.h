@@ -1,0 +1,39 @@
+#pragma once
+
+#include "tools/faults.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sim {
+
+struct Options {
+    std::uint8_t address = 1;
+    int humidity = 4500;    // hundredths of %RH at start
+    int temperature = 2300; // hundredths of a degree at start
+    bool drift = true;
+    long baud = 0;
+    int delayMs = 0;
+    FaultSet faults;
+    std::optional<std::uint32_t> seed;
+    std::string linkPath;
+    std::string logPath;
+};
+
+struct ParsedOptions {
+    enum class Outcome { Run, Help, Error };
+    Outcome outcome = Outcome::Run;
+    Options options;
+    std::string error; // for Outcome::Error: what was wrong, for the user
+};
+
+// The arguments after the program name. Values may follow as the next
+// argument ("--baud 9600") or after an equals sign ("--baud=9600").
+ParsedOptions ParseOptions(const std::vector<std::string_view>& args);
+
+std::string UsageText();
+
+} // namespace sim
