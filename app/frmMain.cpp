@@ -14,10 +14,11 @@
 #include "measure/single_read.h"
 #include "ui_frmMain.h"
 
-frmMain::frmMain(const QString& settingsFolder, CommControl& port, MessageBoxes& messages,
+frmMain::frmMain(const SettingsLocation& settings, CommControl& port, MessageBoxes& messages,
                  QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::frmMain>()),
-      m_form{{}, {}, port, messages, settingsFolder + QLatin1Char('/') + kSettingsFileName} {
+    : QWidget(parent),
+      m_ui(std::make_unique<Ui::frmMain>()), m_form{
+                                                 {}, {}, port, messages, settings.settingsFile()} {
     // The pictures are in a static library: register them before the form uses them.
     Q_INIT_RESOURCE(resources);
     m_ui->setupUi(this);
@@ -54,7 +55,7 @@ frmMain::frmMain(const QString& settingsFolder, CommControl& port, MessageBoxes&
     m_ui->imgNotConnected->raise();
 
     connectHandlers();
-    startUp();
+    startUp(settings.fileToRead());
 }
 
 frmMain::~frmMain() = default;
@@ -90,10 +91,10 @@ void frmMain::connectHandlers() {
     });
 }
 
-void frmMain::startUp() {
+void frmMain::startUp(const QString& settingsToRead) {
     HandlerScope scope(m_form);
     m_ui->PictureShow->show();
-    const CommSettings saved = ReadCommSettings(m_form.settingsPath);
+    const CommSettings saved = ReadCommSettings(settingsToRead);
     m_ui->txtStationID->setText(QStringLiteral("1"));
     RestorePort(m_form, saved);
 }

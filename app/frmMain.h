@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "link/form.h"
+#include "link/settings_location.h"
 
 namespace Ui {
 class frmMain;
@@ -17,9 +18,9 @@ class frmMain;
 class frmMain : public QWidget {
     Q_OBJECT
 public:
-    // settingsFolder holds "comm.set"; the port object and the message boxes
-    // are passed in so that tests can use in-memory ones.
-    frmMain(const QString& settingsFolder, CommControl& port, MessageBoxes& messages,
+    // The port object and the message boxes are passed in so that tests can
+    // use in-memory ones.
+    frmMain(const SettingsLocation& settings, CommControl& port, MessageBoxes& messages,
             QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -32,7 +33,7 @@ public:
 private:
     template <typename Handler> void run(Handler&& handler);
     void connectHandlers();
-    void startUp();
+    void startUp(const QString& settingsToRead);
 
     std::unique_ptr<Ui::frmMain> m_ui;
     QTimer m_timer2;
