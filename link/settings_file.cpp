@@ -1,6 +1,7 @@
 #include "link/settings_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <charconv>
 
@@ -63,6 +64,11 @@ std::optional<CommSettings> ParseCommSettings(std::string_view text) {
 }
 
 CommSettings ReadCommSettings(const QString& path) {
+    // Only a regular file: opening a named pipe or a device would block
+    // start-up until something writes to it.
+    if (!QFileInfo(path).isFile()) {
+        return {};
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
