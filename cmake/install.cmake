@@ -1,0 +1,73 @@
+# Installation layout and the Debian package.
+#
+#   cmake --install build --prefix /some/where   # a plain tree
+#   scripts/package                              # build/ht5530k_<version>_<arch>.deb
+#
+# Included at the end of the top-level CMakeLists.txt, so both programs exist.
+
+include(GNUInstallDirs)
+
+install(TARGETS ht5530k ht5530k-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The libraries are the system's: no $ORIGIN run path in /usr/bin.
+set_target_properties(ht5530k ht5530k-sim PROPERTIES INSTALL_RPATH "")
+
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/ht5530k.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+foreach(size 16 32 48 64 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/app/resources/ht5530k-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME ht5530k.png)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/app/resources/ht5530k.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/ht5530k.1
+              ${PROJECT_SOURCE_DIR}/packaging/ht5530k-sim.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# --- Debian package (cpack -G DEB in the build folder) ---------------------
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ht5530k)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "ht5530k maintainers")
+set(CPACK_PACKAGE_CONTACT "ht5530k maintainers <maintainers@users.noreply.c-seed-ca8f91b9.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "bench tool for the HT5530K temperature and humidity module (Modbus RTU)")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+# Directories 0755 whatever the umask of whoever builds the package.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE
+    GROUP_READ GROUP_EXECUTE
+    WORLD_READ WORLD_EXECUTE)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The summary above is the first line; this is the long description under it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "ht5530k reads an HT5530K module's registers over Modbus RTU on a serial
+line, once or cyclically, and shows the temperature and humidity with the
+raw request and response bytes. It finds and changes the module's bus
+address and writes its calibration registers.
+.
+ht5530k-sim is a virtual HT5530K module on a pseudo-terminal, for trying the
+tool, or any other Modbus master, without hardware.")
+
+# The Qt libraries and a font that has the Chinese characters of the window.
+# The C and C++ runtimes come from dpkg-shlibdeps when it is installed
+# (dpkg-dev); without it they are listed here.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6widgets6, libqt6serialport6, fonts-wqy-microhei | fonts-noto-cjk")
+find_program(HT_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(HT_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
+           ", libqt6core6, libqt6gui6, libc6, libstdc++6, libgcc-s1")
+endif()
+
+include(CPack)
