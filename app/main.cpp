@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -16,7 +15,6 @@ int main(int argc, char* argv[]) {
         QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
     const SettingsLocation settings = LocateSettings(
         programFolder, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-    QDir().mkpath(settings.folder);
 
     QtCommControl port(settings.folder);
     ModalMessageBoxes messages;

@@ -1,5 +1,6 @@
 #include "link/settings_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -85,6 +86,8 @@ QByteArray FormatCommSettings(const CommSettings& settings) {
 }
 
 std::optional<QString> WriteCommSettings(const QString& path, const CommSettings& settings) {
+    // The user's configuration folder is made on the first save, not at every start.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return file.errorString();
