@@ -90,8 +90,11 @@ private slots:
         QVERIFY(QDir(blocked).mkdir("comm.set"));
         QVERIFY(WriteCommSettings(blocked + "/comm.set", {5, 9600}).has_value());
         QCOMPARE(ReadCommSettings(path), (CommSettings{4, 19200}));
-        // A folder that does not exist.
-        const auto reason = WriteCommSettings(dir.filePath("missing/comm.set"), {5, 9600});
+        // A missing folder is made on the first save...
+        QVERIFY(!WriteCommSettings(dir.filePath("new/comm.set"), {5, 9600}));
+        QCOMPARE(ReadCommSettings(dir.filePath("new/comm.set")), (CommSettings{5, 9600}));
+        // ...but not below a file.
+        const auto reason = WriteCommSettings(path + "/sub/comm.set", {5, 9600});
         QVERIFY(reason.has_value());
         QVERIFY(!reason->isEmpty());
     }
