@@ -24,7 +24,8 @@ void SkipBlanks(std::string_view& text) {
 std::optional<std::int16_t> ReadInteger(std::string_view& text) {
     SkipBlanks(text);
     const char* first = text.data();
-    if (!text.empty() && text.front() == '+') {
+    // from_chars takes no '+'; skip it only before a digit, so "+-4" stays malformed.
+    if (text.size() > 1 && text[0] == '+' && text[1] >= '0' && text[1] <= '9') {
         ++first;
     }
     std::int16_t value = 0;

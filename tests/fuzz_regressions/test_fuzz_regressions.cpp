@@ -4,20 +4,12 @@
 #include "support/window_fixture.h"
 
 // Inputs with which the fuzz targets found faults; each is also in the
-// target's seed corpus under tests/fuzz/corpus. A case marked with
-// QEXPECT_FAIL shows a fault not fixed yet: the mark goes with the fix (a
-// fixed case that is still marked fails as XPASS).
+// target's seed corpus under tests/fuzz/corpus.
+//
+// ParseCommSettings read "+-3" as -3: '+' was skipped and the rest given to
+// a conversion that takes a '-' of its own.
 class TestFuzzRegressions : public QObject {
     Q_OBJECT
-
-    // ParseCommSettings read "+-3" as -3: '+' was skipped and the rest given
-    // to a conversion that takes a '-' of its own.
-    static void ExpectDoubledSignFault() {
-        QEXPECT_FAIL("plus then minus before the port", "doubled sign read as a minus", Abort);
-        QEXPECT_FAIL("plus then minus before the rate", "doubled sign read as a minus", Abort);
-        QEXPECT_FAIL("as found", "doubled sign read as a minus", Abort);
-    }
-
 private slots:
     void settingsText_data() {
         QTest::addColumn<QByteArray>("content");
@@ -39,7 +31,6 @@ private slots:
         QFETCH(int, rate);
         const auto parsed =
             ParseCommSettings({content.constData(), static_cast<std::size_t>(content.size())});
-        ExpectDoubledSignFault();
         QCOMPARE(parsed.has_value(), valid);
         if (valid) {
             QCOMPARE(int{parsed->CommNum}, port);
@@ -56,7 +47,6 @@ private slots:
     void startUpWithSettings() {
         QFETCH(QByteArray, commSet);
         WindowFixture f(commSet);
-        ExpectDoubledSignFault();
         QCOMPARE(f.port.settings(), QStringLiteral("19200,N,8,1"));
         QVERIFY(f.port.portOpen());
         QCOMPARE(int{f.port.openedPort}, 4);
