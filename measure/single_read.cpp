@@ -4,17 +4,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <optional>
+#include <array>
+#include <utility>
 
 #include "codec/frames.h"
 #include "codec/number_entry.h"
 #include "link/request_sender.h"
 
 namespace {
-
-std::optional<double> FieldNumber(const QLineEdit* field) {
-    return codec::ReadNumber(field->text().toStdString());
-}
 
 // A converted value outside one byte leaves its byte 0.
 std::uint8_t ToByte(double value) {
@@ -28,27 +25,24 @@ ReadOutcome comDoOnce_Click(Form& form) {
     ui.PictureShow->show();
     form.state.CmdText.clear();
 
-    const auto station = FieldNumber(ui.txtStationID);
-    if (!station) {
-        form.messages.show(QStringLiteral("你输入的设备地址格式有误!"));
-        return ReadOutcome::Refused;
+    // The fields in the order they are checked, each with its message.
+    const std::array<std::pair<const QLineEdit*, QString>, 4> fields{{
+        {ui.txtStationID, QStringLiteral("你输入的设备地址格式有误!")},
+        {ui.txtFunID, QStringLiteral("你输入的功能码格式有误!")},
+        {ui.txtDataLength, QStringLiteral("你输入的数据长度格式有误!")},
+        {ui.txtStartID, QStringLiteral("你输入的起始地址格式有误!")},
+    }};
+    std::array<double, 4> numbers{};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto number = codec::ReadNumber(fields[i].first->text().toStdString());
+        if (!number) {
+            form.messages.show(fields[i].second);
+            return ReadOutcome::Refused;
+        }
+        numbers[i] = *number;
     }
-    const auto function = FieldNumber(ui.txtFunID);
-    if (!function) {
-        form.messages.show(QStringLiteral("你输入的功能码格式有误!"));
-        return ReadOutcome::Refused;
-    }
-    const auto dataLength = FieldNumber(ui.txtDataLength);
-    if (!dataLength) {
-        form.messages.show(QStringLiteral("你输入的数据长度格式有误!"));
-        return ReadOutcome::Refused;
-    }
-    const auto start = FieldNumber(ui.txtStartID);
-    if (!start) {
-        form.messages.show(QStringLiteral("你输入的起始地址格式有误!"));
-        return ReadOutcome::Refused;
-    }
-    const double count = codec::IntegerPart(*dataLength);
+    const auto [station, function, dataLength, start] = numbers;
+    const double count = codec::IntegerPart(dataLength);
     if (count < 1 || count > 2) {
         form.messages.show(QStringLiteral("你输入的数据长度格式有误,正确的值应该为1-2!"));
         return ReadOutcome::Refused;
@@ -66,8 +60,8 @@ ReadOutcome comDoOnce_Click(Form& form) {
     ui.ImgYellow->raise();
     PrepareReceive(form.MSComm1);
     const codec::Request request = codec::RegisterRead(
-        ToByte(codec::IntegerPart(*station)), ToByte(codec::RoundHalfEven(*function)),
-        ToByte(codec::IntegerPart(*start)), ToByte(count));
+        ToByte(codec::IntegerPart(station)), ToByte(codec::RoundHalfEven(function)),
+        ToByte(codec::IntegerPart(start)), ToByte(count));
     ArmAndShow(form, request);
     form.MSComm1.output(FrameBytes(request));
     return ReadOutcome::Sent;
