@@ -1,10 +1,12 @@
 #include "app/frmMain.h"
 
 #include <QComboBox>
+#include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app/combo_text.h"
+#include "app/pictures.h"
 #include "config/address_commands.h"
 #include "config/adjustment_write.h"
 #include "link/port_selection.h"
@@ -22,6 +24,16 @@ frmMain::frmMain(const SettingsLocation& settings, CommControl& port, MessageBox
     // The pictures are in a static library: register them before the form uses them.
     Q_INIT_RESOURCE(resources);
     m_ui->setupUi(this);
+    // Title bars and task switchers ask for 16 to 64 pixels; decoding the
+    // 256-pixel picture would cost the start-up more than all the others.
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64}) {
+        icon.addPixmap(LoadPng(QStringLiteral(":/ht5530k-%1.png").arg(size)));
+    }
+    setWindowIcon(icon);
+    m_ui->imgNotConnected->setPixmap(LoadPng(QStringLiteral(":/red.png")));
+    m_ui->ImgYellow->setPixmap(LoadPng(QStringLiteral(":/yellow.png")));
+    m_ui->imgConnected->setPixmap(LoadPng(QStringLiteral(":/green.png")));
 
     // A precise timer keeps the poll period: a coarse one may drift by 5%.
     m_timer2.setTimerType(Qt::PreciseTimer);

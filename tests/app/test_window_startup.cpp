@@ -21,6 +21,12 @@ private slots:
         QCOMPARE(f.ui().txtValue_0->text(), QStringLiteral("0"));
         QVERIFY(f.ui().txtCommand->text().isEmpty());
         QCOMPARE(f.window->ReadModule(1, 2, 3, 4), std::int16_t{0});
+        // The link-state discs and the window icon come from the resources;
+        // a missing or misnamed one would leave an empty picture.
+        for (const QLabel* disc : {f.ui().imgNotConnected, f.ui().ImgYellow, f.ui().imgConnected}) {
+            QVERIFY2(disc->pixmap().size() == QSize(16, 16), qPrintable(disc->objectName()));
+        }
+        QCOMPARE(w.windowIcon().availableSizes().size(), 4);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         // Present but never seen.
