@@ -159,13 +159,58 @@ private slots:
         QCOMPARE(f.settingsFile(), QStringLiteral("4,19200\r\n"));
     }
 
-    void typingInPortListDropsSelection() {
+    // Only an entry chosen from a list counts: typed text (even with Enter)
+    // and the wheel over a closed list neither select an entry nor reopen
+    // the port, and a save then uses the first baud entry.
+    void typedTextAndWheelSelectNothing_data() {
+        QTest::addColumn<int>("list"); // 1: Combo1, 2: Combo2
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter");
+        QTest::addColumn<int>("wheel"); // wheel steps after typing, 0: none
+        QTest::newRow("port 7") << 1 << "7" << false << 0;
+        QTest::newRow("port COM5 Enter") << 1 << "COM5" << true << 0;
+        QTest::newRow("port c Enter") << 1 << "c" << true << 0;
+        QTest::newRow("port wheel") << 1 << "" << false << -1;
+        QTest::newRow("baud 1 Enter") << 2 << "1" << true << 0;
+        QTest::newRow("baud 9600 Enter") << 2 << "9600" << true << 0;
+        QTest::newRow("baud wheel") << 2 << "" << false << 1;
+    }
+    void typedTextAndWheelSelectNothing() {
+        QFETCH(int, list);
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        QFETCH(int, wheel);
         WindowFixture f;
-        QCOMPARE(f.ui().Combo1->currentIndex(), 3);
-        f.ui().Combo1->setFocus();
-        QTest::keyClicks(f.ui().Combo1->lineEdit(), "7");
-        QCOMPARE(f.ui().Combo1->currentIndex(), -1);
-        QCOMPARE(f.ui().Combo1->count(), 16);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        QComboBox* combo = list == 1 ? f.ui().Combo1 : f.ui().Combo2;
+        const int opens = f.port.openCount;
+        const int selected = combo->currentIndex();
+        combo->setFocus();
+        if (!typed.isEmpty()) {
+            combo->lineEdit()->selectAll();
+            QTest::keyClicks(combo->lineEdit(), typed);
+        }
+        if (enter) {
+            QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+        }
+        if (wheel != 0) {
+            const QPoint centre = combo->rect().center();
+            QWheelEvent event(centre, combo->mapToGlobal(centre), {}, {0, 120 * wheel},
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(combo, &event);
+        }
+        QCOMPARE(combo->currentIndex(), typed.isEmpty() ? selected : -1);
+        if (!typed.isEmpty()) {
+            QCOMPARE(combo->currentText(), typed);
+        }
+        QCOMPARE(combo->count(), list == 1 ? 16 : 4);
+        QCOMPARE(f.port.openCount, opens);
+        if (list == 2) {
+            f.ui().cmdCom->click();
+            QCOMPARE(f.settingsFile(), typed.isEmpty() ? QStringLiteral("4,19200\r\n")
+                                                       : QStringLiteral("4,4800\r\n"));
+        }
     }
 
     void failedSaveReportsAndKeepsOldFile() {
