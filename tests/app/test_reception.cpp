@@ -176,6 +176,27 @@ private slots:
         QCOMPARE(f.front(), f.ui().imgConnected);
     }
 
+    // Bytes left waiting below the threshold (an exception response, a
+    // fragment, line noise) are thrown away when the next request goes out;
+    // otherwise they would lead the next response's block and spoil it.
+    void requestDiscardsWaitingBytes_data() {
+        QTest::addColumn<QByteArray>("leftover");
+        QTest::newRow("exception response") << QByteArray::fromHex("0183020C10"); // under 7
+        QTest::newRow("fragment") << ReadResponse(1, {1111}).left(3);
+    }
+    void requestDiscardsWaitingBytes() {
+        QFETCH(QByteArray, leftover);
+        WindowFixture f;
+        Read(f, 1);
+        f.port.deliver(leftover);
+        QCOMPARE(f.ui().lblErrCounter->text(), QStringLiteral("0"));
+        Read(f, 1);
+        f.port.deliver(ReadResponse(1, {2500}));
+        QCOMPARE(f.ui().txtValue_0->text(), QStringLiteral("25.00"));
+        QCOMPARE(f.ui().txtState->toPlainText().count(' '), 7);
+        QCOMPARE(f.ui().lblErrCounter->text(), QStringLiteral("1"));
+    }
+
     void twoResponsesInOneBlockDecodeTheFirst() {
         WindowFixture f;
         Read(f, 1);
