@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace {
@@ -17,27 +16,16 @@ void Unselect(QComboBox& list, const QString& text) {
     }
 }
 
-// Qt would select an entry when Enter is pressed on text that matches one,
-// and would step through the entries under the wheel, emitting `activated`
-// either way: the port would be reopened while the operator only typed or
-// scrolled past the list. Only an entry chosen from the open list, or with
-// the arrow keys, counts.
-class ChoiceOnlyFilter : public QObject {
+// The wheel over a closed list would step through its entries, emitting
+// `activated`: the port would be reopened while the operator only scrolled
+// past it.
+class IgnoreWheel : public QObject {
 public:
     using QObject::QObject;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Wheel) {
-            return true;
-        }
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
+        return event->type() == QEvent::Wheel || QObject::eventFilter(watched, event);
     }
 };
 
@@ -48,10 +36,14 @@ void ShowTextWithoutSelection(QComboBox& list, const QString& text) {
     list.setInsertPolicy(QComboBox::NoInsert);
     list.setCompleter(nullptr);
     Unselect(list, text);
-    auto* filter = new ChoiceOnlyFilter(&list);
-    list.installEventFilter(filter);
+    list.installEventFilter(new IgnoreWheel(&list));
     if (QLineEdit* edit = list.lineEdit()) {
-        edit->installEventFilter(filter);
+        // Qt selects the entry matching the typed text, and emits `activated`,
+        // when Enter is pressed or the focus leaves the list (a click on
+        // "save", closing the window); only an entry chosen from the list
+        // counts here.
+        QObject::disconnect(edit, SIGNAL(returnPressed()), &list, nullptr);
+        QObject::disconnect(edit, SIGNAL(editingFinished()), &list, nullptr);
         QObject::connect(edit, &QLineEdit::textEdited, &list,
                          [&list](const QString& typed) { Unselect(list, typed); });
     }

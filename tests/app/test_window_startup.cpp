@@ -159,9 +159,10 @@ private slots:
         QCOMPARE(f.settingsFile(), QStringLiteral("4,19200\r\n"));
     }
 
-    // Only an entry chosen from a list counts: typed text (even with Enter)
-    // and the wheel over a closed list neither select an entry nor reopen
-    // the port, and a save then uses the first baud entry.
+    // Only an entry chosen from a list counts: typed text (with Enter, or
+    // with the focus moving on) and the wheel over a closed list neither
+    // select an entry nor reopen the port, and a save then finds no port
+    // entry, or uses the first baud entry.
     void typedTextAndWheelSelectNothing_data() {
         QTest::addColumn<int>("list"); // 1: Combo1, 2: Combo2
         QTest::addColumn<QString>("typed");
@@ -169,10 +170,13 @@ private slots:
         QTest::addColumn<int>("wheel"); // wheel steps after typing, 0: none
         QTest::newRow("port 7") << 1 << "7" << false << 0;
         QTest::newRow("port COM5 Enter") << 1 << "COM5" << true << 0;
+        QTest::newRow("port com5 Enter") << 1 << "com5" << true << 0;
+        QTest::newRow("port COM5 focus leaves") << 1 << "COM5" << false << 0;
         QTest::newRow("port c Enter") << 1 << "c" << true << 0;
         QTest::newRow("port wheel") << 1 << "" << false << -1;
         QTest::newRow("baud 1 Enter") << 2 << "1" << true << 0;
         QTest::newRow("baud 9600 Enter") << 2 << "9600" << true << 0;
+        QTest::newRow("baud 9600 focus leaves") << 2 << "9600" << false << 0;
         QTest::newRow("baud wheel") << 2 << "" << false << 1;
     }
     void typedTextAndWheelSelectNothing() {
@@ -182,7 +186,8 @@ private slots:
         QFETCH(int, wheel);
         WindowFixture f;
         f.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         QComboBox* combo = list == 1 ? f.ui().Combo1 : f.ui().Combo2;
         const int opens = f.port.openCount;
         const int selected = combo->currentIndex();
@@ -200,16 +205,22 @@ private slots:
                               Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(combo, &event);
         }
+        f.ui().txtStationID->setFocus();
+        QVERIFY(!combo->lineEdit()->hasFocus());
         QCOMPARE(combo->currentIndex(), typed.isEmpty() ? selected : -1);
         if (!typed.isEmpty()) {
             QCOMPARE(combo->currentText(), typed);
         }
         QCOMPARE(combo->count(), list == 1 ? 16 : 4);
         QCOMPARE(f.port.openCount, opens);
-        if (list == 2) {
-            f.ui().cmdCom->click();
-            QCOMPARE(f.settingsFile(), typed.isEmpty() ? QStringLiteral("4,19200\r\n")
-                                                       : QStringLiteral("4,4800\r\n"));
+        f.ui().cmdCom->click();
+        if (list == 1 && !typed.isEmpty()) {
+            QCOMPARE(f.messages.texts(), QStringList{QStringLiteral("请选择端口")});
+            QCOMPARE(f.settingsFile(), QStringLiteral("4,19200\r\n"));
+        } else {
+            QCOMPARE(f.settingsFile(), list == 2 && !typed.isEmpty()
+                                           ? QStringLiteral("4,4800\r\n")
+                                           : QStringLiteral("4,19200\r\n"));
         }
     }
 
