@@ -8,20 +8,20 @@ namespace sim {
 FaultyModule::FaultyModule(const FaultSet& faults, std::uint32_t seed)
     : m_faults(faults), m_random(seed) {}
 
-std::vector<std::uint8_t>
-FaultyModule::Answer(ModuleState& state, std::span<const std::uint8_t, kRequestSize> request) {
+std::vector<std::uint8_t> FaultyModule::Answer(ModuleState& state,
+                                               std::span<const std::uint8_t> frame) {
     if (m_faults.silent) {
         return {};
     }
     // The module answers on a copy first: a request answered with an exception
     // must not change the address or the offsets.
     ModuleState next = state;
-    std::vector<std::uint8_t> response = sim::Answer(next, request);
+    std::vector<std::uint8_t> response = sim::Answer(next, frame);
     if (response.empty()) {
         return response;
     }
     if (m_faults.exception) {
-        response = ExceptionResponse(state.address, request[1], ExceptionCode::DeviceFailure);
+        response = ExceptionResponse(state.address, frame[1], ExceptionCode::DeviceFailure);
     } else {
         state = next;
     }

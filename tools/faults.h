@@ -28,9 +28,8 @@ class FaultyModule {
 public:
     FaultyModule(const FaultSet& faults, std::uint32_t seed);
 
-    // The bytes to send for one request; empty when nothing is sent.
-    std::vector<std::uint8_t> Answer(ModuleState& state,
-                                     std::span<const std::uint8_t, kRequestSize> request);
+    // The bytes to send for one received frame; empty when nothing is sent.
+    std::vector<std::uint8_t> Answer(ModuleState& state, std::span<const std::uint8_t> frame);
 
 private:
     FaultSet m_faults;

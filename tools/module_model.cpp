@@ -114,12 +114,23 @@ std::uint16_t RegisterValue(const ModuleState& state, int reg) {
     return static_cast<std::uint16_t>(value);
 }
 
-std::vector<std::uint8_t> Answer(ModuleState& state,
-                                 std::span<const std::uint8_t, kRequestSize> request) {
-    if (!CrcOk(request)) {
+std::vector<std::uint8_t> Answer(ModuleState& state, std::span<const std::uint8_t> frame) {
+    // Address, function and CRC at the least.
+    if (frame.size() < 4 || !CrcOk(frame)) {
         return {};
     }
-    const std::uint8_t function = request[1];
+    const std::uint8_t function = frame[1];
+    if (frame.size() != kRequestSize) {
+        if (frame[0] != state.address) {
+            return {};
+        }
+        const bool known =
+            function == kReadHolding || function == kReadInput || function == kWriteSingle;
+        return ExceptionResponse(state.address, function,
+                                 known ? ExceptionCode::IllegalDataValue
+                                       : ExceptionCode::IllegalFunction);
+    }
+    const auto request = frame.first<kRequestSize>();
     const unsigned reg = request[2] * 256U + request[3];
     const unsigned value = request[4] * 256U + request[5];
     if (request[0] == kBroadcastAddress && state.address != kBroadcastAddress) {

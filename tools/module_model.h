@@ -38,11 +38,11 @@ enum class ExceptionCode : std::uint8_t {
 // below zero), both with their offsets applied.
 std::uint16_t RegisterValue(const ModuleState& state, int reg);
 
-// The module's answer to one request: the response bytes, or nothing when it
-// stays silent (CRC wrong, or addressed to another module). Address changes
-// and adjustment writes update the state.
-std::vector<std::uint8_t> Answer(ModuleState& state,
-                                 std::span<const std::uint8_t, kRequestSize> request);
+// The module's answer to one frame: the response bytes, or nothing when it
+// stays silent (CRC wrong, or addressed to another module). A frame at its
+// address whose length is not that of the requests it knows gets an
+// exception. Address changes and adjustment writes update the state.
+std::vector<std::uint8_t> Answer(ModuleState& state, std::span<const std::uint8_t> frame);
 
 std::vector<std::uint8_t> ExceptionResponse(std::uint8_t address, std::uint8_t function,
                                             ExceptionCode code);

@@ -1,40 +1,38 @@
 #pragma once
 
-#include "tools/module_model.h"
-
-#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <deque>
-#include <optional>
 #include <span>
 #include <vector>
 
 namespace sim {
 
-using RequestFrame = std::array<std::uint8_t, kRequestSize>;
+// The longest frame Modbus RTU allows; a longer burst cannot be a request.
+constexpr std::size_t kMaxFrameSize = 256;
 
-// Cuts the received byte stream into requests. The line carries no framing, so
-// a request is any 8 bytes ending in their CRC; when the bytes at the front do
-// not form one, the first byte is dropped and the search goes on from the next.
+// One frame as the line delivered it: everything between two silences.
+struct ReceivedFrame {
+    std::vector<std::uint8_t> bytes; // at most kMaxFrameSize of them
+    bool overlong = false;           // more arrived than a frame may hold; the rest was dropped
+};
+
+// Cuts the received byte stream into frames the Modbus RTU way: a frame is
+// whatever arrives until the line stays quiet for three and a half
+// characters. Bytes in front of a request, a byte after it, or two requests
+// with no silence between them therefore make one frame whose CRC fails, and
+// the module ignores it, as a real slave does.
 class RequestFramer {
 public:
     void Push(std::span<const std::uint8_t> bytes);
 
-    // The next request, or nothing until more bytes arrive.
-    std::optional<RequestFrame> Next();
+    // Whether bytes wait for the line to go quiet.
+    bool Collecting() const { return !m_frame.bytes.empty(); }
 
-    // The line went quiet in the middle of a frame: what is left can only be noise.
-    void DropPartial();
-    bool HasPartial() const { return !m_pending.empty(); }
-
-    // Bytes dropped since the last call, in arrival order.
-    std::vector<std::uint8_t> TakeDiscarded();
+    // The line went quiet: the frame received since the last silence.
+    ReceivedFrame Take();
 
 private:
-    void Discard(std::size_t count);
-
-    std::deque<std::uint8_t> m_pending;
-    std::vector<std::uint8_t> m_discarded;
+    ReceivedFrame m_frame;
 };
 
 } // namespace sim

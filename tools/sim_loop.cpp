@@ -26,7 +26,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// A gap this long inside a frame means the rest of it is not coming.
+// The shortest silence that ends a frame. Modbus RTU fixes 1.75 ms above
+// 19200 baud; a pseudo-terminal has no baud rate, and a loaded machine may
+// leave a few milliseconds between two reads of one write, so allow more.
 constexpr auto kMinSilence = 5ms;
 constexpr std::size_t kReadChunk = 4096;
 constexpr std::size_t kGarbageChunk = 4096;
@@ -50,8 +52,7 @@ private:
     bool WantsToWrite(Clock::time_point now);
     // False when the device failed.
     bool Receive(Clock::time_point now);
-    void HandleRequests(Clock::time_point now);
-    void LogDiscarded();
+    void HandleFrame(Clock::time_point now);
     void Transmit(Clock::time_point now);
     void SendGarbage(Clock::time_point now);
 
@@ -124,9 +125,8 @@ int Simulator::Run(StopSignals& stop) {
         if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0 && !Receive(now)) {
             return 1;
         }
-        if (m_framer.HasPartial() && now - m_lastReceived >= m_silence) {
-            m_framer.DropPartial();
-            LogDiscarded();
+        if (m_framer.Collecting() && now - m_lastReceived >= m_silence) {
+            HandleFrame(now);
         }
         Transmit(now);
         if ((fds[0].revents & POLLOUT) != 0) {
@@ -144,7 +144,7 @@ std::optional<Clock::time_point> Simulator::NextDeadline(Clock::time_point now) 
         }
     };
     consider(m_transmitter.NextDue());
-    if (m_framer.HasPartial()) {
+    if (m_framer.Collecting()) {
         consider(m_lastReceived + m_silence);
     }
     if (m_transmitter.Idle()) {
@@ -181,24 +181,20 @@ bool Simulator::Receive(Clock::time_point now) {
                      count < 0 ? std::strerror(errno) : "end of file");
         return false;
     }
-    HandleRequests(now);
     return true;
 }
 
-void Simulator::HandleRequests(Clock::time_point now) {
-    while (const auto request = m_framer.Next()) {
-        LogDiscarded();
-        m_log.Write("rx", *request);
-        if (m_drift) {
-            m_drift->Advance(m_state, now);
-        }
-        m_transmitter.Queue(m_module.Answer(m_state, *request), now);
+void Simulator::HandleFrame(Clock::time_point now) {
+    const ReceivedFrame frame = m_framer.Take();
+    if (frame.overlong || !CrcOk(frame.bytes)) {
+        m_log.Write("rx", frame.bytes, "discarded");
+        return;
     }
-    LogDiscarded();
-}
-
-void Simulator::LogDiscarded() {
-    m_log.Write("rx", m_framer.TakeDiscarded(), "discarded");
+    m_log.Write("rx", frame.bytes);
+    if (m_drift) {
+        m_drift->Advance(m_state, now);
+    }
+    m_transmitter.Queue(m_module.Answer(m_state, frame.bytes), now);
 }
 
 void Simulator::Transmit(Clock::time_point now) {

@@ -197,7 +197,8 @@ std::string UsageText() {
 
 A virtual HT5530K temperature and humidity module answering Modbus RTU on a
 pseudo-terminal. The first line written to standard output is the device path
-to open; the program runs until interrupted (SIGINT or SIGTERM).
+to open; the program runs until interrupted (SIGINT or SIGTERM). A request is
+whatever arrives until the line is quiet for 3.5 characters (at least 5 ms).
 
 Options:
   --address N      bus address, 1 to 247 (default 1)
@@ -205,7 +206,7 @@ Options:
   --temperature X  starting temperature in degrees, -40 to 125 (default 23)
   --no-drift       keep both readings fixed (they otherwise wander slowly)
   --baud B         pace responses like a line at B baud, 10 bits a byte
-                   (default 0: respond at once)
+                   (default 0: respond as soon as the request has ended)
   --delay MS       turnaround in milliseconds before each response (default 0)
   --link PATH      make PATH a symbolic link to the device while running
   --log FILE       write one line per frame received or sent to FILE

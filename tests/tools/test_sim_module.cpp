@@ -61,6 +61,23 @@ private slots:
                                      << "";
         QTest::newRow("address read with other data")
             << 1 << 2300 << HexOf(Sealed("FA2502000002")) << "";
+        // Frames of other lengths: what arrived between two silences.
+        QTest::newRow("report server id, 4 bytes")
+            << 1 << 2300 << HexOf(Sealed("0111")) << HexOf(Sealed("019101"));
+        QTest::newRow("write registers, 11 bytes")
+            << 1 << 2300 << HexOf(Sealed("011000000001020005")) << HexOf(Sealed("019001"));
+        QTest::newRow("read with a byte too many")
+            << 1 << 2300 << HexOf(Sealed("01030000000100")) << HexOf(Sealed("018303"));
+        QTest::newRow("other length at another address")
+            << 1 << 2300 << HexOf(Sealed("0211")) << "";
+        QTest::newRow("address and CRC only") << 1 << 2300 << HexOf(Sealed("01")) << "";
+        QTest::newRow("two requests with no silence between")
+            << 1 << 2300 << "01 03 00 00 00 01 84 0A 01 03 00 00 00 01 84 0A"
+            << "";
+        QTest::newRow("noise before a request") << 1 << 2300 << "FF 01 03 00 00 00 01 84 0A"
+                                                << "";
+        QTest::newRow("a byte after a request") << 1 << 2300 << "01 03 00 00 00 01 84 0A FF"
+                                                << "";
     }
     void answers() {
         QFETCH(int, address);
@@ -104,60 +121,45 @@ private slots:
         QCOMPARE(Reply(state, read), response);
     }
 
-    void framerResynchronises_data() {
-        QTest::addColumn<QStringList>("chunks");
-        QTest::addColumn<QStringList>("requests");
-        QTest::addColumn<QString>("discarded");
-        QTest::addColumn<bool>("partial");
+    // Whatever arrives between two silences is one frame, however the reads
+    // cut it; a flood with no silence in it is kept to the longest frame.
+    void framerJoinsReadsUntilSilence_data() {
+        QTest::addColumn<QStringList>("reads");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<bool>("overlong");
         const QString read1 = "01 03 00 00 00 01 84 0A";
-        const QString read2 = "01 03 00 00 00 02 C4 0B";
-        QTest::newRow("back to back")
-            << QStringList{read1 + read2} << QStringList{read1, read2} << "" << false;
+        QTest::newRow("one read") << QStringList{read1} << read1 << false;
         QTest::newRow("split across reads")
-            << QStringList{"01 03 00", "00 00 01 84 0A"} << QStringList{read1} << "" << false;
-        QTest::newRow("noise before")
-            << QStringList{"FF 00 13 " + read1} << QStringList{read1} << "FF 00 13" << false;
-        QTest::newRow("noise that looks like a start")
-            << QStringList{"01 03 00 " + read1} << QStringList{read1} << "01 03 00" << false;
-        QTest::newRow("bad CRC then good")
-            << QStringList{"01 03 00 00 00 01 84 0B " + read2} << QStringList{read2}
-            << "01 03 00 00 00 01 84 0B" << false;
-        QTest::newRow("request then half a request")
-            << QStringList{read1 + " 01 03 00"} << QStringList{read1} << "" << true;
+            << QStringList{"01 03 00", "00 00 01 84 0A"} << read1 << false;
+        QTest::newRow("one byte a read") << read1.split(' ') << read1 << false;
+        QTest::newRow("two requests") << QStringList{read1, read1} << read1 + " " + read1 << false;
+        const QString flood = QString("AA ").repeated(300).trimmed();
+        QTest::newRow("flood") << QStringList{flood} << QString("AA ").repeated(256).trimmed()
+                               << true;
+        QTest::newRow("full, then one more")
+            << QStringList{QString("AA ").repeated(256).trimmed(), "BB"}
+            << QString("AA ").repeated(256).trimmed() << true;
     }
-    void framerResynchronises() {
-        QFETCH(QStringList, chunks);
-        QFETCH(QStringList, requests);
-        QFETCH(QString, discarded);
-        QFETCH(bool, partial);
+    void framerJoinsReadsUntilSilence() {
+        QFETCH(QStringList, reads);
+        QFETCH(QString, frame);
+        QFETCH(bool, overlong);
+        const QString read1 = "01 03 00 00 00 01 84 0A";
         sim::RequestFramer framer;
-        QStringList found;
-        for (const QString& chunk : chunks) {
-            const QByteArray raw = QByteArray::fromHex(chunk.toLatin1());
-            framer.Push(std::span(reinterpret_cast<const std::uint8_t*>(raw.constData()),
-                                  static_cast<std::size_t>(raw.size())));
-            while (const auto request = framer.Next()) {
-                found << HexOf(*request);
-            }
+        QVERIFY(!framer.Collecting());
+        for (const QString& read : reads) {
+            framer.Push(Request(read));
         }
-        QCOMPARE(found, requests);
-        QCOMPARE(Hex(framer.TakeDiscarded()), discarded);
-        QCOMPARE(framer.HasPartial(), partial);
-    }
-
-    void silenceDropsPartialFrame() {
-        sim::RequestFramer framer;
-        const auto half = Bytes("010300");
-        framer.Push(half);
-        QVERIFY(!framer.Next());
-        framer.DropPartial();
-        QVERIFY(!framer.HasPartial());
-        QCOMPARE(Hex(framer.TakeDiscarded()), QString("01 03 00"));
-        framer.Push(Bytes("010300000001840A"));
-        const auto request = framer.Next();
-        QVERIFY(request);
-        QCOMPARE(HexOf(*request), QString("01 03 00 00 00 01 84 0A"));
-        QCOMPARE(Hex(framer.TakeDiscarded()), QString());
+        QVERIFY(framer.Collecting());
+        const sim::ReceivedFrame taken = framer.Take();
+        QCOMPARE(HexOf(taken.bytes), frame);
+        QCOMPARE(taken.overlong, overlong);
+        // The next frame starts afresh.
+        QVERIFY(!framer.Collecting());
+        framer.Push(Request(read1));
+        const sim::ReceivedFrame next = framer.Take();
+        QCOMPARE(HexOf(next.bytes), read1);
+        QVERIFY(!next.overlong);
     }
 };
 
