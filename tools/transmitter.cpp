@@ -6,14 +6,14 @@
 namespace sim {
 
 namespace {
-constexpr long kBitsPerByte = 10; // start bit, eight data bits, stop bit
+constexpr std::int64_t kBitsPerByte = 10; // start bit, eight data bits, stop bit
 } // namespace
 
 Transmitter::Clock::duration Transmitter::ByteTime() const {
     if (m_pacing.baud <= 0) {
         return Clock::duration::zero();
     }
-    const std::chrono::nanoseconds perByte(kBitsPerByte * 1'000'000'000L / m_pacing.baud);
+    const std::chrono::nanoseconds perByte(kBitsPerByte * 1'000'000'000 / m_pacing.baud);
     return std::chrono::duration_cast<Clock::duration>(perByte);
 }
 
