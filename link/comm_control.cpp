@@ -3,11 +3,8 @@
 #include <QStringList>
 
 void CommControl::bytesArrived() {
-    if (m_holds > 0) {
-        m_receiveHeld = true;
-        return;
-    }
-    if (receiveDue()) {
+    // While held, release() looks at the buffer when the handler ends.
+    if (m_holds == 0 && receiveDue()) {
         deliver(Receive);
     }
 }
@@ -30,11 +27,12 @@ void CommControl::release() {
         m_heldEvents.pop_front();
         deliver(event);
     }
-    if (m_holds == 0 && m_receiveHeld) {
-        m_receiveHeld = false;
-        if (receiveDue()) {
-            deliver(Receive);
-        }
+    // Whatever waits is judged against the threshold now, not only what
+    // announced itself while held: Qt announces no bytes that arrive while a
+    // handler runs inside its own announcement, and a handler may lower the
+    // threshold below what already waits.
+    if (m_holds == 0 && receiveDue()) {
+        deliver(Receive);
     }
 }
 

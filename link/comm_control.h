@@ -15,9 +15,10 @@
 // it raises none, and bytes keep collecting in the buffer meanwhile.
 //
 // Notifications can be held while a window handler runs (including a modal
-// message box with its nested event loop): they are delivered, in order, when
-// the last hold is released, and a receive notification is then raised only
-// if the threshold is still reached, so no waiting byte is lost or read twice.
+// message box with its nested event loop): other events are delivered in
+// order when the last hold is released, and then a receive notification is
+// raised if the bytes waiting reach the threshold, so no waiting byte is lost
+// or read twice.
 class CommControl : public QObject {
     Q_OBJECT
 public:
@@ -99,7 +100,6 @@ private:
     int m_rThreshold = 0;
     std::int16_t m_commEvent = 0;
     int m_holds = 0;
-    bool m_receiveHeld = false;
     std::deque<std::int16_t> m_heldEvents;
 };
 

@@ -6,6 +6,9 @@ void MemoryCommControl::setPortOpen(bool open) {
     }
     if (!open) {
         m_open = closeFails;
+        if (!m_open) {
+            m_input.clear(); // as a driver drops its buffers on close
+        }
         return;
     }
     if (openFails) {
@@ -34,6 +37,9 @@ void MemoryCommControl::output(const QByteArray& bytes) {
 }
 
 QByteArray MemoryCommControl::input() {
+    if (!m_open) {
+        return {};
+    }
     const qsizetype count =
         inputLen() > 0 ? std::min<qsizetype>(inputLen(), m_input.size()) : m_input.size();
     const QByteArray block = m_input.left(count);

@@ -35,7 +35,9 @@ void QtCommControl::setPortOpen(bool open) {
     // Open the device itself rather than the link to it: QSerialPort names its
     // lock file after the path, and only the device's own name makes the lock
     // one that other programs (and other links to it) see.
-    const QString target = QFileInfo(device).canonicalFilePath();
+    // A bare name (COMn on Windows) is the system's, not a file here.
+    const QFileInfo file(device);
+    const QString target = file.isAbsolute() ? file.canonicalFilePath() : QString();
     m_port.setPortName(target.isEmpty() ? device : target);
     // The plain number, not a QSerialPort::BaudRate: rates without a standard
     // constant (14400) are then set as custom rates instead of being refused.

@@ -84,17 +84,55 @@ private slots:
         QCOMPARE(recorder.reads, QList<QByteArray>{QByteArray("abc")});
     }
 
-    void heldReceiveDroppedWhenInputWasDiscarded() {
+    // At the end of a handler the bytes then waiting are judged against the
+    // threshold then set, whatever the handler did meanwhile.
+    void releaseJudgesWhatWaits_data() {
+        QTest::addColumn<int>("thresholdBefore");
+        QTest::addColumn<QByteArray>("waitingBefore"); // arrived before the hold
+        QTest::addColumn<QByteArray>("arriving");      // arrives while held
+        QTest::addColumn<QString>("handler");
+        QTest::addColumn<QByteArray>("read"); // empty: no notification
+        QTest::newRow("input discarded")
+            << 1 << QByteArray() << QByteArray("late") << "discard" << QByteArray();
+        QTest::newRow("port closed")
+            << 1 << QByteArray() << QByteArray("late") << "close" << QByteArray();
+        QTest::newRow("threshold raised past it")
+            << 1 << QByteArray() << QByteArray("abc") << "threshold 7" << QByteArray();
+        QTest::newRow("threshold lowered to what waits")
+            << 7 << QByteArray() << QByteArray("abc") << "threshold 3" << QByteArray("abc");
+        QTest::newRow("armed over bytes that came unannounced")
+            << 0 << QByteArray("abcdefg") << QByteArray() << "threshold 7" << QByteArray("abcdefg");
+    }
+    void releaseJudgesWhatWaits() {
+        QFETCH(int, thresholdBefore);
+        QFETCH(QByteArray, waitingBefore);
+        QFETCH(QByteArray, arriving);
+        QFETCH(QString, handler);
+        QFETCH(QByteArray, read);
         MemoryCommControl port;
         Recorder recorder;
         Record(port, recorder, true);
         port.setPortOpen(true);
-        port.setRThreshold(1);
+        port.setRThreshold(thresholdBefore);
+        if (!waitingBefore.isEmpty()) {
+            port.deliver(waitingBefore);
+        }
         port.hold();
-        port.deliver("late");
-        port.setInBufferCount(0); // a new request cleared the input
+        if (!arriving.isEmpty()) {
+            port.deliver(arriving);
+        }
+        if (handler == "discard") {
+            port.setInBufferCount(0);
+        } else if (handler == "close") {
+            port.setPortOpen(false);
+        } else {
+            port.setRThreshold(handler.split(' ').last().toInt());
+        }
         port.release();
-        QVERIFY(recorder.events.isEmpty());
+        QCOMPARE(recorder.reads, read.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{read});
+        if (handler == "close") {
+            QCOMPARE(port.inBufferCount(), 0);
+        }
     }
 
     void unplugClosesAndNotifiesOnce() {
