@@ -12,7 +12,13 @@ inline std::vector<std::uint8_t> Bytes(const char* hex) {
     return {raw.begin(), raw.end()};
 }
 
-inline QByteArray Raw(const char* hex) { return QByteArray::fromHex(QByteArray(hex)); }
+inline std::vector<std::uint8_t> Bytes(const QString& hex) {
+    return Bytes(hex.toLatin1().constData());
+}
+
+inline QByteArray Raw(const char* hex) {
+    return QByteArray::fromHex(QByteArray(hex));
+}
 
 template <typename Container> QString Hex(const Container& bytes) {
     QByteArray raw;

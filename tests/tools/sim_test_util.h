@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers for the simulator's tests: frames written as hex, with or without
-// their CRC.
+// Helpers for the simulator's tests: frames written as hex and sealed with
+// their CRC (Bytes in bytes_util.h reads a whole frame).
 
 #include "bytes_util.h"
 #include "codec/crc16.h"
@@ -17,12 +17,6 @@ inline std::vector<std::uint8_t> Sealed(const char* headHex) {
     frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
     frame.push_back(static_cast<std::uint8_t>(crc >> 8));
     return frame;
-}
-
-// The frame given whole, CRC included.
-inline std::vector<std::uint8_t> Request(const QString& hex) {
-    const QByteArray raw = QByteArray::fromHex(hex.toLatin1());
-    return {raw.begin(), raw.end()};
 }
 
 inline QString HexOf(std::span<const std::uint8_t> frame) {

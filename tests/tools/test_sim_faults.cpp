@@ -13,7 +13,7 @@ using namespace std::chrono_literals;
 Q_DECLARE_METATYPE(sim::FaultSet)
 
 namespace {
-const auto kRead = Request("01 03 00 00 00 01 84 0A");
+const auto kRead = Bytes("01 03 00 00 00 01 84 0A");
 
 sim::ModuleState Module() {
     sim::ModuleState state;
@@ -58,7 +58,7 @@ private slots:
     void exceptionLeavesStateAlone() {
         sim::ModuleState state = Module();
         sim::FaultyModule module(Faults([](sim::FaultSet& f) { f.exception = true; }), 1);
-        QCOMPARE(Hex(module.Answer(state, Request("01 06 0B 00 00 02 0A 2F"))),
+        QCOMPARE(Hex(module.Answer(state, Bytes("01 06 0B 00 00 02 0A 2F"))),
                  QString("01 86 04 43 A3"));
         QCOMPARE(int{state.address}, 1);
     }

@@ -6,7 +6,7 @@
 
 namespace {
 QString Reply(sim::ModuleState& state, const QString& request) {
-    return Hex(sim::Answer(state, Request(request)));
+    return Hex(sim::Answer(state, Bytes(request)));
 }
 
 sim::ModuleState Module(int address, int humidity, int temperature) {
@@ -148,7 +148,7 @@ private slots:
         sim::RequestFramer framer;
         QVERIFY(!framer.Collecting());
         for (const QString& read : reads) {
-            framer.Push(Request(read));
+            framer.Push(Bytes(read));
         }
         QVERIFY(framer.Collecting());
         const sim::ReceivedFrame taken = framer.Take();
@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(taken.overlong, overlong);
         // The next frame starts afresh.
         QVERIFY(!framer.Collecting());
-        framer.Push(Request(read1));
+        framer.Push(Bytes(read1));
         const sim::ReceivedFrame next = framer.Take();
         QCOMPARE(HexOf(next.bytes), read1);
         QVERIFY(!next.overlong);
