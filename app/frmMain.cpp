@@ -76,7 +76,8 @@ std::int16_t frmMain::ReadModule(int, int, int, int) const {
     return 0;
 }
 
-template <typename Handler> void frmMain::run(Handler&& handler) {
+template <typename Handler>
+void frmMain::run(Handler&& handler) {
     HandlerScope scope(m_form);
     handler(m_form);
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QTimer>
-#include <QWidget>
 #include <cstdint>
 #include <memory>
+
+#include <QTimer>
+#include <QWidget>
 
 #include "link/form.h"
 #include "link/settings_location.h"
@@ -31,7 +32,8 @@ public:
     std::int16_t ReadModule(int D1, int d2, int d3, int d4) const;
 
 private:
-    template <typename Handler> void run(Handler&& handler);
+    template <typename Handler>
+    void run(Handler&& handler);
     void connectHandlers();
     void startUp(const QString& settingsToRead);
 

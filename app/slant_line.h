@@ -9,8 +9,8 @@ class SlantLine : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SlantLine(QWidget *parent = nullptr);
+    explicit SlantLine(QWidget* parent = nullptr);
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
+    void paintEvent(QPaintEvent* event) override;
 };

@@ -3,9 +3,10 @@
 //
 //   bench_empty_window [--mark-paint]   write "painted" after the first frame and quit
 
+#include <optional>
+
 #include <QApplication>
 #include <QWidget>
-#include <optional>
 
 #include "bench_util.h"
 #include "first_paint.h"

@@ -8,12 +8,13 @@
 //   bench_polling [--seconds S]   how long to poll (default 60; the baseline
 //                                 runs a quarter of that, at least 2 s)
 
-#include <QApplication>
-#include <QEventLoop>
-#include <QFile>
 #include <cmath>
 #include <cstdio>
 #include <sys/resource.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFile>
 
 #include "bench_util.h"
 #include "codec/crc16.h"

@@ -4,10 +4,6 @@
 //
 //   bench_pty_latency [--exchanges N]   measured exchanges (default 500)
 
-#include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
@@ -15,6 +11,11 @@
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include "app/frmMain.h"
 #include "bench_util.h"

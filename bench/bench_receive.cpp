@@ -4,8 +4,9 @@
 //
 //   bench_receive [--count N]   N notifications of each kind (default 100000)
 
-#include <QApplication>
 #include <cstdio>
+
+#include <QApplication>
 
 #include "bench_util.h"
 #include "support/window_fixture.h"

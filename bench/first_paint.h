@@ -1,10 +1,11 @@
 #pragma once
 
+#include <cstdio>
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
-#include <cstdio>
 
 // Writes "painted" to standard output once the watched window has painted its
 // first frame: the window's first paint event is seen, and the line goes out

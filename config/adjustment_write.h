@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <optional>
+
+#include <QString>
 
 #include "link/form.h"
 

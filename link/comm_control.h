@@ -1,10 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <deque>
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <cstdint>
-#include <deque>
 
 // The serial-port control as the window uses it: a port number, line settings
 // as text ("19200,N,8,1"), an open flag, a receive buffer read whole, and one

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QString>
 #include <array>
 #include <cstdint>
+
+#include <QString>
 
 #include "link/comm_control.h"
 #include "link/message_boxes.h"

@@ -1,10 +1,11 @@
 #include "link/settings_file.h"
 
+#include <charconv>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <charconv>
 
 namespace {
 

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <optional>
 #include <string_view>
+
+#include <QString>
 
 // The settings file "comm.set": one line "<port>,<baud>" and CR LF.
 struct CommSettings {

@@ -1,7 +1,8 @@
 #include "measure/decoding.h"
 
-#include <QLineEdit>
 #include <cmath>
+
+#include <QLineEdit>
 
 #include "codec/frames.h"
 #include "codec/number_entry.h"

@@ -1,8 +1,9 @@
 #include "measure/reception.h"
 
+#include <span>
+
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <span>
 
 #include "codec/frames.h"
 #include "codec/hex_text.h"

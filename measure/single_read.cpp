@@ -1,11 +1,12 @@
 #include "measure/single_read.h"
 
+#include <array>
+#include <utility>
+
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <array>
-#include <utility>
 
 #include "codec/frames.h"
 #include "codec/number_entry.h"

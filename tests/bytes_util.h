@@ -2,10 +2,11 @@
 
 // Helpers shared by the tests: hex text <-> bytes.
 
-#include <QByteArray>
-#include <QString>
 #include <cstdint>
 #include <vector>
+
+#include <QByteArray>
+#include <QString>
 
 inline std::vector<std::uint8_t> Bytes(const char* hex) {
     const QByteArray raw = QByteArray::fromHex(QByteArray(hex));
@@ -20,7 +21,8 @@ inline QByteArray Raw(const char* hex) {
     return QByteArray::fromHex(QByteArray(hex));
 }
 
-template <typename Container> QString Hex(const Container& bytes) {
+template <typename Container>
+QString Hex(const Container& bytes) {
     QByteArray raw;
     for (auto b : bytes) {
         raw.append(static_cast<char>(b));

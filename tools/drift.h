@@ -1,10 +1,10 @@
 #pragma once
 
-#include "tools/module_model.h"
-
 #include <chrono>
 #include <cstdint>
 #include <random>
+
+#include "tools/module_model.h"
 
 namespace sim {
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "tools/module_model.h"
-
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <random>
 #include <span>
 #include <vector>
+
+#include "tools/module_model.h"
 
 namespace sim {
 

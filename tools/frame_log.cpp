@@ -1,11 +1,11 @@
 #include "tools/frame_log.h"
 
-#include "codec/hex_text.h"
-
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <ctime>
+
+#include "codec/hex_text.h"
 
 namespace sim {
 

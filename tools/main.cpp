@@ -1,9 +1,9 @@
-#include "tools/sim_loop.h"
-#include "tools/sim_options.h"
-
 #include <cstdio>
 #include <string_view>
 #include <vector>
+
+#include "tools/sim_loop.h"
+#include "tools/sim_options.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);

@@ -1,8 +1,8 @@
 #include "tools/module_model.h"
 
-#include "codec/crc16.h"
-
 #include <algorithm>
+
+#include "codec/crc16.h"
 
 namespace sim {
 

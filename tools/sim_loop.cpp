@@ -1,13 +1,5 @@
 #include "tools/sim_loop.h"
 
-#include "tools/drift.h"
-#include "tools/faults.h"
-#include "tools/frame_log.h"
-#include "tools/pty_device.h"
-#include "tools/request_framer.h"
-#include "tools/stop_signals.h"
-#include "tools/transmitter.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -18,6 +10,14 @@
 #include <poll.h>
 #include <random>
 #include <unistd.h>
+
+#include "tools/drift.h"
+#include "tools/faults.h"
+#include "tools/frame_log.h"
+#include "tools/pty_device.h"
+#include "tools/request_framer.h"
+#include "tools/stop_signals.h"
+#include "tools/transmitter.h"
 
 namespace sim {
 

@@ -9,7 +9,8 @@ namespace sim {
 
 namespace {
 
-template <typename Number> std::optional<Number> ParseNumber(std::string_view text) {
+template <typename Number>
+std::optional<Number> ParseNumber(std::string_view text) {
     Number value{};
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "tools/faults.h"
-
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tools/faults.h"
 
 namespace sim {
 

@@ -1,6 +1,5 @@
-#include <QtTest>
-
 #include <QRandomGenerator>
+#include <QtTest>
 
 #include "support/window_fixture.h"
 

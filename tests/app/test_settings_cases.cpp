@@ -1,4 +1,9 @@
-#include <QtTest>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <memory>
+#include <optional>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <QComboBox>
 #include <QDir>
@@ -6,12 +11,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <memory>
-#include <optional>
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include <QtTest>
 
 #include "link/settings_location.h"
 #include "support/window_fixture.h"

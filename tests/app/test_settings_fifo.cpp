@@ -1,13 +1,13 @@
-#include <QtTest>
-
-#include <QComboBox>
-#include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+
+#include <QComboBox>
+#include <QTemporaryDir>
+#include <QtTest>
 
 #include "support/window_fixture.h"
 

@@ -1,7 +1,7 @@
-#include <QtTest>
-
 #include <clocale>
 #include <cmath>
+
+#include <QtTest>
 
 #include "codec/number_entry.h"
 

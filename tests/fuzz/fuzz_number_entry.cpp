@@ -1,7 +1,6 @@
 // Arbitrary text through number entry, the corrected value text and the
 // adjustment register value, checked against independent computations: the
 // C library's strtod, exact integers and long double where it is exact enough.
-#include <QString>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
@@ -10,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include <QString>
 
 #include "codec/number_entry.h"
 #include "codec/value_text.h"

@@ -4,10 +4,11 @@
 //
 // Input: RecKind (2 bytes, big-endian), RecLength (2 bytes, big-endian), the
 // texts of txtStartID, txtTAdj and txtHAdj each ended by '\n', then the block.
-#include <QApplication>
-#include <QByteArray>
 #include <cstdint>
 #include <string_view>
+
+#include <QApplication>
+#include <QByteArray>
 
 #include "fuzz/fuzz_check.h"
 #include "support/window_fixture.h"

@@ -1,13 +1,14 @@
 // Arbitrary bytes as the settings file: parsed directly and read from a file,
 // compared with an independent reading of the documented format, and written
 // back to check that what was read survives a save and a reload.
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include "fuzz/fuzz_check.h"
 #include "link/settings_file.h"

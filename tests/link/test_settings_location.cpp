@@ -1,6 +1,5 @@
-#include <QtTest>
-
 #include <QTemporaryDir>
+#include <QtTest>
 
 #include "link/settings_location.h"
 

@@ -1,8 +1,3 @@
-#include <QFile>
-#include <QSerialPort>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <asm/termbits.h>
 #include <fcntl.h>
 #include <memory>
@@ -10,6 +5,12 @@
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <QFile>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include "link/qt_comm_control.h"
 

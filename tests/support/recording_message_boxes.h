@@ -1,8 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QString>
-#include <functional>
 
 #include "link/message_boxes.h"
 

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <memory>
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <memory>
 
 #include "app/frmMain.h"
 #include "link/qt_comm_control.h"

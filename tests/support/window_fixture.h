@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -7,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <memory>
 
 #include "app/frmMain.h"
 #include "codec/crc16.h"

@@ -3,12 +3,12 @@
 // Helpers for the simulator's tests: frames written as hex and sealed with
 // their CRC (Bytes in bytes_util.h reads a whole frame).
 
-#include "bytes_util.h"
-#include "codec/crc16.h"
-
 #include <cstdint>
 #include <span>
 #include <vector>
+
+#include "bytes_util.h"
+#include "codec/crc16.h"
 
 // The frame given by the bytes before its CRC, with its CRC appended.
 inline std::vector<std::uint8_t> Sealed(const char* headHex) {

@@ -1,12 +1,12 @@
+#include <chrono>
+#include <cstdlib>
+
 #include <QtTest>
 
 #include "sim_test_util.h"
 #include "tools/drift.h"
 #include "tools/faults.h"
 #include "tools/transmitter.h"
-
-#include <chrono>
-#include <cstdlib>
 
 using namespace std::chrono_literals;
 

@@ -1,8 +1,8 @@
+#include <string>
+
 #include <QtTest>
 
 #include "tools/sim_options.h"
-
-#include <string>
 
 namespace {
 using Outcome = sim::ParsedOptions::Outcome;

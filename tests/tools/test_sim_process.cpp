@@ -1,13 +1,12 @@
-#include <QtTest>
-
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
 
 #include "bytes_util.h"
 
