@@ -17,7 +17,7 @@
 #include <QFile>
 
 #include "bench_util.h"
-#include "codec/crc16.h"
+#include "codec/protocol.h"
 #include "support/sim_process.h"
 
 namespace {
@@ -39,8 +39,7 @@ bool IsDecodable(const QString& shown) {
         return false;
     }
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-    const std::uint16_t crc = codec::Crc16Value({data, 5});
-    return data[5] == (crc & 0xFF) && data[6] == (crc >> 8);
+    return codec::CrcMatches({data, 7});
 }
 
 // Runs the event loop, idle unless something happens, for `ms`.

@@ -19,7 +19,7 @@
 
 #include "app/frmMain.h"
 #include "bench_util.h"
-#include "codec/crc16.h"
+#include "codec/protocol.h"
 #include "link/qt_comm_control.h"
 #include "support/recording_message_boxes.h"
 #include "ui_frmMain.h"
@@ -58,9 +58,7 @@ void Respond(int master, std::vector<BenchClock::time_point>& written,
             response.push_back(static_cast<std::uint8_t>(value >> 8));
             response.push_back(static_cast<std::uint8_t>(value & 0xFF));
         }
-        const std::uint16_t crc = codec::Crc16Value(response);
-        response.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-        response.push_back(static_cast<std::uint8_t>(crc >> 8));
+        codec::AppendCrc(response);
         if (write(master, response.data(), response.size()) !=
             static_cast<ssize_t>(response.size())) {
             return;

@@ -1,6 +1,7 @@
 #include "codec/frames.h"
 
 #include "codec/crc16.h"
+#include "codec/protocol.h"
 
 namespace codec {
 
@@ -23,15 +24,19 @@ Request RegisterRead(std::uint8_t station, std::uint8_t function, std::uint8_t s
 }
 
 Request AddressRead() {
-    return Make(kBroadcastAddress, 0x25, 0x02, 0x00, 0x00, 0x01, ResponseKind::Configuration, 7, 6);
+    return Make(kBroadcastAddress, kReadAddress, kAddressReadField >> 8, kAddressReadField & 0xFF,
+                kAddressReadCount >> 8, kAddressReadCount & 0xFF, ResponseKind::Configuration, 7,
+                6);
 }
 
 Request AddressChange(std::uint8_t current, std::uint8_t next) {
-    return Make(current, 0x06, 0x0B, 0x00, 0x00, next, ResponseKind::Configuration, 6, 6);
+    return Make(current, kWriteSingleRegister, kAddressRegister >> 8, kAddressRegister & 0xFF, 0x00,
+                next, ResponseKind::Configuration, 6, 6);
 }
 
 Request AdjustmentWrite(int row, std::uint16_t w) {
-    return Make(kBroadcastAddress, 0x06, 0x0A, static_cast<std::uint8_t>(row * 2),
+    return Make(kBroadcastAddress, kWriteSingleRegister, kHumidityAdjustRegister >> 8,
+                static_cast<std::uint8_t>((kHumidityAdjustRegister & 0xFF) + row * 2),
                 static_cast<std::uint8_t>(w >> 8), static_cast<std::uint8_t>(w & 0xFF),
                 ResponseKind::Configuration, 6, 6);
 }
@@ -45,9 +50,7 @@ bool ResponseCrcOk(std::span<const std::uint8_t> block, int length) {
     if (length < 3 || block.size() < static_cast<std::size_t>(length)) {
         return false;
     }
-    const Crc crc = Crc16(block, length - 3);
-    return block[static_cast<std::size_t>(length - 2)] == crc.HiByte &&
-           block[static_cast<std::size_t>(length - 1)] == crc.LoByte;
+    return CrcMatches(block.first(static_cast<std::size_t>(length)));
 }
 
 } // namespace codec

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "codec/protocol.h"
+
 namespace codec {
 
 // What a sender records before it writes a request, so that the receiver
@@ -23,8 +25,6 @@ struct Request {
     std::int16_t RecLength = 0;
     std::int16_t threshold = 0; // receive-notification threshold
 };
-
-constexpr std::uint8_t kBroadcastAddress = 0xFA; // address read and adjustment write go here
 
 Request RegisterRead(std::uint8_t station, std::uint8_t function, std::uint8_t start,
                      std::uint8_t count);

@@ -2,22 +2,20 @@
 
 #include <algorithm>
 
-#include "codec/crc16.h"
-
 namespace sim {
 
 namespace {
 
-constexpr std::uint8_t kReadHolding = 0x03;
-constexpr std::uint8_t kReadInput = 0x04;
-constexpr std::uint8_t kWriteSingle = 0x06;
-constexpr std::uint8_t kAddressRead = 0x25;
+using codec::kAddressRegister;
+using codec::kBroadcastAddress;
+using codec::kReadAddress;
+using codec::kReadHoldingRegisters;
+using codec::kReadInputRegisters;
+using codec::kWriteSingleRegister;
 
 constexpr unsigned kRegisterCount = 2;
-constexpr unsigned kAddressRegister = 0x0B00;
-constexpr unsigned kHumidityOffsetRegister = 0x0A00;
-constexpr unsigned kTemperatureOffsetRegister = 0x0A02;
-constexpr unsigned kAddressReadData = 0x0001; // with 0x0200 in the register field
+constexpr unsigned kHumidityOffsetRegister = codec::kHumidityAdjustRegister;
+constexpr unsigned kTemperatureOffsetRegister = codec::kTemperatureAdjustRegister;
 
 // The largest read a Modbus request may ask for; above it the count itself is wrong.
 constexpr unsigned kMaxReadCount = 125;
@@ -33,7 +31,7 @@ std::uint8_t Low(unsigned value) {
 }
 
 std::vector<std::uint8_t> Sealed(std::vector<std::uint8_t> frame) {
-    AppendCrc(frame);
+    codec::AppendCrc(frame);
     return frame;
 }
 
@@ -76,7 +74,8 @@ std::vector<std::uint8_t> WriteRegister(ModuleState& state,
                                         unsigned reg, unsigned value) {
     if (reg == kAddressRegister) {
         if (value < kMinNewAddress || value > kMaxNewAddress) {
-            return ExceptionResponse(state.address, kWriteSingle, ExceptionCode::IllegalDataValue);
+            return ExceptionResponse(state.address, kWriteSingleRegister,
+                                     ExceptionCode::IllegalDataValue);
         }
         state.address = static_cast<std::uint8_t>(value);
         return Echo(request, state.address);
@@ -85,7 +84,8 @@ std::vector<std::uint8_t> WriteRegister(ModuleState& state,
         SetOffset(state, reg, value);
         return Echo(request, state.address);
     }
-    return ExceptionResponse(state.address, kWriteSingle, ExceptionCode::IllegalDataAddress);
+    return ExceptionResponse(state.address, kWriteSingleRegister,
+                             ExceptionCode::IllegalDataAddress);
 }
 
 // At the shared address only the two requests every module understands get an
@@ -94,10 +94,11 @@ std::vector<std::uint8_t> AnswerBroadcast(ModuleState& state,
                                           std::span<const std::uint8_t, kRequestSize> request,
                                           unsigned reg, unsigned value) {
     const std::uint8_t function = request[1];
-    if (function == kAddressRead && reg == 0x0200 && value == kAddressReadData) {
-        return Sealed({state.address, kAddressRead, 0x02, 0x00, state.address});
+    if (function == kReadAddress && reg == codec::kAddressReadField &&
+        value == codec::kAddressReadCount) {
+        return Sealed({state.address, kReadAddress, 0x02, 0x00, state.address});
     }
-    if (function == kWriteSingle && IsOffsetRegister(reg)) {
+    if (function == kWriteSingleRegister && IsOffsetRegister(reg)) {
         SetOffset(state, reg, value);
         return Echo(request, state.address);
     }
@@ -116,7 +117,7 @@ std::uint16_t RegisterValue(const ModuleState& state, int reg) {
 
 std::vector<std::uint8_t> Answer(ModuleState& state, std::span<const std::uint8_t> frame) {
     // Address, function and CRC at the least.
-    if (frame.size() < 4 || !CrcOk(frame)) {
+    if (frame.size() < 4 || !codec::CrcMatches(frame)) {
         return {};
     }
     const std::uint8_t function = frame[1];
@@ -124,8 +125,8 @@ std::vector<std::uint8_t> Answer(ModuleState& state, std::span<const std::uint8_
         if (frame[0] != state.address) {
             return {};
         }
-        const bool known =
-            function == kReadHolding || function == kReadInput || function == kWriteSingle;
+        const bool known = function == kReadHoldingRegisters || function == kReadInputRegisters ||
+                           function == kWriteSingleRegister;
         return ExceptionResponse(state.address, function,
                                  known ? ExceptionCode::IllegalDataValue
                                        : ExceptionCode::IllegalFunction);
@@ -140,10 +141,10 @@ std::vector<std::uint8_t> Answer(ModuleState& state, std::span<const std::uint8_
         return {};
     }
     switch (function) {
-    case kReadHolding:
-    case kReadInput:
+    case kReadHoldingRegisters:
+    case kReadInputRegisters:
         return ReadRegisters(state, function, reg, value);
-    case kWriteSingle:
+    case kWriteSingleRegister:
         return WriteRegister(state, request, reg, value);
     default:
         return ExceptionResponse(state.address, function, ExceptionCode::IllegalFunction);
@@ -152,22 +153,8 @@ std::vector<std::uint8_t> Answer(ModuleState& state, std::span<const std::uint8_
 
 std::vector<std::uint8_t> ExceptionResponse(std::uint8_t address, std::uint8_t function,
                                             ExceptionCode code) {
-    return Sealed(
-        {address, static_cast<std::uint8_t>(function | 0x80U), static_cast<std::uint8_t>(code)});
-}
-
-bool CrcOk(std::span<const std::uint8_t> frame) {
-    if (frame.size() < 3) {
-        return false;
-    }
-    const std::uint16_t crc = codec::Crc16Value(frame.first(frame.size() - 2));
-    return frame[frame.size() - 2] == Low(crc) && frame[frame.size() - 1] == High(crc);
-}
-
-void AppendCrc(std::vector<std::uint8_t>& frame) {
-    const std::uint16_t crc = codec::Crc16Value(frame);
-    frame.push_back(Low(crc));
-    frame.push_back(High(crc));
+    return Sealed({address, static_cast<std::uint8_t>(function | codec::kExceptionBit),
+                   static_cast<std::uint8_t>(code)});
 }
 
 } // namespace sim

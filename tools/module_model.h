@@ -4,11 +4,10 @@
 #include <span>
 #include <vector>
 
+#include "codec/protocol.h"
+
 namespace sim {
 
-// Requests to this address reach every module on the line whatever its own
-// address: the address read and the adjustment writes use it.
-constexpr std::uint8_t kBroadcastAddress = 0xFA;
 constexpr std::size_t kRequestSize = 8;
 
 // What the module holds. Readings are in hundredths of %RH and of a degree;
@@ -28,10 +27,10 @@ constexpr int kTemperatureMin = -4000;
 constexpr int kTemperatureMax = 12500;
 
 enum class ExceptionCode : std::uint8_t {
-    IllegalFunction = 0x01,
-    IllegalDataAddress = 0x02,
-    IllegalDataValue = 0x03,
-    DeviceFailure = 0x04,
+    IllegalFunction = codec::kIllegalFunction,
+    IllegalDataAddress = codec::kIllegalDataAddress,
+    IllegalDataValue = codec::kIllegalDataValue,
+    DeviceFailure = codec::kDeviceFailure,
 };
 
 // Register 0 is the humidity, register 1 the temperature (two's complement
@@ -46,9 +45,5 @@ std::vector<std::uint8_t> Answer(ModuleState& state, std::span<const std::uint8_
 
 std::vector<std::uint8_t> ExceptionResponse(std::uint8_t address, std::uint8_t function,
                                             ExceptionCode code);
-
-// Whether the last two bytes are the CRC-16 of the ones before, low byte first.
-bool CrcOk(std::span<const std::uint8_t> frame);
-void AppendCrc(std::vector<std::uint8_t>& frame);
 
 } // namespace sim

@@ -11,6 +11,7 @@
 #include <random>
 #include <unistd.h>
 
+#include "codec/protocol.h"
 #include "tools/drift.h"
 #include "tools/faults.h"
 #include "tools/frame_log.h"
@@ -186,7 +187,7 @@ bool Simulator::Receive(Clock::time_point now) {
 
 void Simulator::HandleFrame(Clock::time_point now) {
     const ReceivedFrame frame = m_framer.Take();
-    if (frame.overlong || !CrcOk(frame.bytes)) {
+    if (frame.overlong || !codec::CrcMatches(frame.bytes)) {
         m_log.Write("rx", frame.bytes, "discarded");
         return;
     }

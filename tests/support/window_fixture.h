@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QComboBox>
 #include <QFile>
@@ -11,7 +12,7 @@
 #include <QTemporaryDir>
 
 #include "app/frmMain.h"
-#include "codec/crc16.h"
+#include "codec/protocol.h"
 #include "link/memory_comm_control.h"
 #include "support/front_picture.h"
 #include "support/recording_message_boxes.h"
@@ -52,18 +53,13 @@ struct WindowFixture {
 // A register read response from `address` carrying `registers`, with its CRC.
 inline QByteArray ReadResponse(std::uint8_t address,
                                std::initializer_list<std::uint16_t> registers) {
-    QByteArray frame;
-    frame.append(static_cast<char>(address));
-    frame.append('\x03');
-    frame.append(static_cast<char>(2 * registers.size()));
+    std::vector<std::uint8_t> frame{address, codec::kReadHoldingRegisters,
+                                    static_cast<std::uint8_t>(2 * registers.size())};
     for (std::uint16_t value : registers) {
-        frame.append(static_cast<char>(value >> 8));
-        frame.append(static_cast<char>(value & 0xFF));
+        frame.push_back(static_cast<std::uint8_t>(value >> 8));
+        frame.push_back(static_cast<std::uint8_t>(value & 0xFF));
     }
-    const std::uint16_t crc =
-        codec::Crc16Value({reinterpret_cast<const std::uint8_t*>(frame.constData()),
-                           static_cast<std::size_t>(frame.size())});
-    frame.append(static_cast<char>(crc & 0xFF));
-    frame.append(static_cast<char>(crc >> 8));
-    return frame;
+    codec::AppendCrc(frame);
+    return QByteArray(reinterpret_cast<const char*>(frame.data()),
+                      static_cast<qsizetype>(frame.size()));
 }
