@@ -9,11 +9,11 @@
 #include "app/pictures.h"
 #include "config/address_commands.h"
 #include "config/adjustment_write.h"
-#include "link/port_selection.h"
 #include "link/settings_file.h"
 #include "measure/cyclic_polling.h"
 #include "measure/reception.h"
 #include "measure/single_read.h"
+#include "port_setup/port_selection.h"
 #include "ui_frmMain.h"
 
 frmMain::frmMain(const SettingsLocation& settings, CommControl& port, MessageBoxes& messages,

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "link/form.h"
+#include "form/form.h"
 #include "link/settings_location.h"
 
 namespace Ui {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/form.h"
+#include "form/form.h"
 
 // "读地址": ask whoever listens at address 250 for its own address.
 void cmdReadAdd_Click(Form& form);

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-#include "link/request_sender.h"
+#include "form/request_sender.h"
 
 void SendConfigurationRequest(Form& form, const codec::Request& request) {
     form.ui.txtState->clear();

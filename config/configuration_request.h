@@ -1,7 +1,7 @@
 #pragma once
 
 #include "codec/frames.h"
-#include "link/form.h"
+#include "form/form.h"
 
 // Shared tail of the configuration commands: clear the received text, prepare
 // the receive side, show the request, and write it when the port is open

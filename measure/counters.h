@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "link/form.h"
+#include "form/form.h"
 
 // The poll count lives only in lblCounter's caption.
 std::int64_t PollCount(const Form& form);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/form.h"
+#include "form/form.h"
 
 // "循环": reset both counters and start polling at the interval typed in txtTimerSet.
 void cmdOneM_Click(Form& form);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "link/form.h"
+#include "form/form.h"
 
 // A register read response: each register into txtValue(p), with the display
 // correction of txtTAdj (even p) or txtHAdj (odd p). A response whose CRC-16

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/form.h"
+#include "form/form.h"
 
 // Every notification of the serial port: count it; for received bytes take
 // everything waiting as one response, show it, decode it by the kind of

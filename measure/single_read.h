@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/form.h"
+#include "form/form.h"
 
 enum class ReadOutcome {
     Sent,       // the request was written (or the write was attempted)

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "link/message_boxes.h"
+#include "form/message_boxes.h"
 
 // Records every message instead of showing it. `whileOpen` runs as if the
 // operator took that long to close the box, with the handler still running.

@@ -5,8 +5,8 @@
 
 #include <QString>
 
+#include "form/message_boxes.h"
 #include "link/comm_control.h"
-#include "link/message_boxes.h"
 
 class QComboBox;
 class QFrame;

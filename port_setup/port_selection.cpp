@@ -1,4 +1,4 @@
-#include "link/port_selection.h"
+#include "port_setup/port_selection.h"
 
 #include <QComboBox>
 

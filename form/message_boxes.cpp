@@ -1,4 +1,4 @@
-#include "link/message_boxes.h"
+#include "form/message_boxes.h"
 
 #include <QMessageBox>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/form.h"
+#include "form/form.h"
 #include "link/settings_file.h"
 
 // The operator picked an entry of the port list (or start-up did): close the

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "codec/frames.h"
-#include "link/form.h"
+#include "form/form.h"
 
 // Discards waiting input and switches receive notifications off while a
 // request is prepared, so no notification can interrupt it half-built.

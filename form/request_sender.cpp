@@ -1,4 +1,4 @@
-#include "link/request_sender.h"
+#include "form/request_sender.h"
 
 #include <QLineEdit>
 

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "codec/frames.h"
+
+namespace config {
+
+// Either the address change to send or the message that refuses it.
+struct ChangeDecision {
+    std::optional<codec::Request> request;
+    std::string refusal; // UTF-8, the text of the message box; empty when accepted
+};
+
+// The address change from `current` (txtSetID(0)) to `next` (txtSetID(1)),
+// checked in the window's order: both numbers, both at least 1, different,
+// the new one at most 35, the current one within one byte. Both take their
+// integer part.
+ChangeDecision CheckAddressChange(std::string_view current, std::string_view next);
+
+} // namespace config
