@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <QValidator>
 
 namespace {
 
@@ -29,6 +30,17 @@ protected:
     }
 };
 
+// Qt picks the entry matching the typed text, and emits `activated`, when the
+// line edit finishes editing: Enter, or the focus leaving the list (a click
+// on "save", closing the window). A line edit finishes only with acceptable
+// input, so typed text that is never acceptable never picks an entry; only an
+// entry chosen from the list (popup or arrow keys) does.
+class TypedTextNeverFinal : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& /*input*/, int& /*pos*/) const override { return Intermediate; }
+};
+
 } // namespace
 
 void ShowTextWithoutSelection(QComboBox& list, const QString& text) {
@@ -38,12 +50,7 @@ void ShowTextWithoutSelection(QComboBox& list, const QString& text) {
     Unselect(list, text);
     list.installEventFilter(new IgnoreWheel(&list));
     if (QLineEdit* edit = list.lineEdit()) {
-        // Qt selects the entry matching the typed text, and emits `activated`,
-        // when Enter is pressed or the focus leaves the list (a click on
-        // "save", closing the window); only an entry chosen from the list
-        // counts here.
-        QObject::disconnect(edit, SIGNAL(returnPressed()), &list, nullptr);
-        QObject::disconnect(edit, SIGNAL(editingFinished()), &list, nullptr);
+        edit->setValidator(new TypedTextNeverFinal(edit));
         QObject::connect(edit, &QLineEdit::textEdited, &list,
                          [&list](const QString& typed) { Unselect(list, typed); });
     }
