@@ -2,8 +2,8 @@
 
 #include <QMessageBox>
 
-void ModalMessageBoxes::show(const QString& text, MessageIcon icon, const QString& title) {
+void ModalMessageBoxes::present(const QString& text, MessageIcon icon, const QString& title) {
     QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    title.isEmpty() ? kProductName : title, text, QMessageBox::Ok, m_parent);
+                    title, text, QMessageBox::Ok, m_parent);
     box.exec();
 }

@@ -16,8 +16,14 @@ public:
     virtual ~MessageBoxes() = default;
     // Modal: returns when the operator has closed the box. An empty title
     // means the product name.
-    virtual void show(const QString& text, MessageIcon icon = MessageIcon::None,
-                      const QString& title = {}) = 0;
+    void show(const QString& text, MessageIcon icon = MessageIcon::None,
+              const QString& title = {}) {
+        present(text, icon, title.isEmpty() ? kProductName : title);
+    }
+
+protected:
+    // Shows one box; the title is always filled in.
+    virtual void present(const QString& text, MessageIcon icon, const QString& title) = 0;
 };
 
 // The real thing: a modal QMessageBox with one OK button.
@@ -25,7 +31,9 @@ class ModalMessageBoxes : public MessageBoxes {
 public:
     explicit ModalMessageBoxes(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
-    void show(const QString& text, MessageIcon icon, const QString& title) override;
+
+protected:
+    void present(const QString& text, MessageIcon icon, const QString& title) override;
 
 private:
     QWidget* m_parent;

@@ -17,13 +17,6 @@ public:
         QString title;
     };
 
-    void show(const QString& text, MessageIcon icon, const QString& title) override {
-        shown.append({text, icon, title.isEmpty() ? kProductName : title});
-        if (whileOpen) {
-            whileOpen();
-        }
-    }
-
     QStringList texts() const {
         QStringList result;
         for (const Message& message : shown) {
@@ -34,4 +27,12 @@ public:
 
     QList<Message> shown;
     std::function<void()> whileOpen;
+
+protected:
+    void present(const QString& text, MessageIcon icon, const QString& title) override {
+        shown.append({text, icon, title});
+        if (whileOpen) {
+            whileOpen();
+        }
+    }
 };
