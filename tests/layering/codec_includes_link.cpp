@@ -1,0 +1,2 @@
+// Must not compile: the codec links nothing but the standard library.
+#include "link/comm_control.h"

@@ -1,0 +1,2 @@
+// Must not compile: the serial link does not link Qt Widgets.
+#include <QWidget>
