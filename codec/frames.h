@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 
 #include "codec/protocol.h"
 
@@ -24,6 +26,12 @@ struct Request {
     ResponseKind RecKind = ResponseKind::None;
     std::int16_t RecLength = 0;
     std::int16_t threshold = 0; // receive-notification threshold
+};
+
+// Either a request to send, or why the operator's entries were refused.
+struct RequestOrRefusal {
+    std::optional<Request> request;
+    std::string refusal; // UTF-8, the text of the message box; empty when accepted
 };
 
 Request RegisterRead(std::uint8_t station, std::uint8_t function, std::uint8_t start,

@@ -9,10 +9,7 @@
 namespace config {
 
 // Either the address change to send or the message that refuses it.
-struct ChangeDecision {
-    std::optional<codec::Request> request;
-    std::string refusal; // UTF-8, the text of the message box; empty when accepted
-};
+using ChangeDecision = codec::RequestOrRefusal;
 
 // The address change from `current` (txtSetID(0)) to `next` (txtSetID(1)),
 // checked in the window's order: both numbers, both at least 1, different,

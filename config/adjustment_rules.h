@@ -16,10 +16,7 @@ namespace config {
 std::optional<std::uint16_t> AdjustmentValue(std::string_view text);
 
 // Either the adjustment write to send or the message that refuses it.
-struct AdjustDecision {
-    std::optional<codec::Request> request;
-    std::string refusal; // UTF-8, the text of the message box; empty when accepted
-};
+using AdjustDecision = codec::RequestOrRefusal;
 
 // The adjustment write of row 0 (register 0x0A00) or row 1 (0x0A02).
 AdjustDecision CheckAdjustment(int row, std::string_view text);

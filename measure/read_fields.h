@@ -16,10 +16,7 @@ struct ReadFields {
 };
 
 // Either the request to send or the message that refuses the fields.
-struct ReadDecision {
-    std::optional<codec::Request> request;
-    std::string refusal; // UTF-8, the text of the message box; empty when accepted
-};
+using ReadDecision = codec::RequestOrRefusal;
 
 // Checks the fields in the window's order (station, function, data length,
 // start) and stops at the first one that is not a number; then the data
