@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/combo_text.h"
+#include "app/maker_line.h"
 #include "app/pictures.h"
 #include "config/address_commands.h"
 #include "config/adjustment_write.h"
@@ -24,6 +25,7 @@ frmMain::frmMain(const SettingsLocation& settings, CommControl& port, MessageBox
     // The pictures are in a static library: register them before the form uses them.
     Q_INIT_RESOURCE(resources);
     m_ui->setupUi(this);
+    m_ui->Label4->setText(BuiltMakerLine());
     // Title bars and task switchers ask for 16 to 64 pixels; decoding the
     // 256-pixel picture would cost the start-up more than all the others.
     QIcon icon;

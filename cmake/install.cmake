@@ -3,9 +3,11 @@
 #   cmake --install build --prefix /some/where   # a plain tree
 #   scripts/package                              # build/ht5530k_<version>_<arch>.deb
 #
-# Included at the end of the top-level CMakeLists.txt, so both programs exist.
+# Included by the top-level CMakeLists.txt after every program, before the
+# tests (tests/package asks what the package must hold).
 
 include(GNUInstallDirs)
+include(${CMAKE_CURRENT_LIST_DIR}/package_files.cmake)
 
 install(TARGETS ht5530k ht5530k-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The libraries are the system's: no $ORIGIN run path in /usr/bin.
@@ -22,9 +24,17 @@ endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/app/resources/ht5530k.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/ht5530k.1
-              ${PROJECT_SOURCE_DIR}/packaging/ht5530k-sim.1
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+ht_install_man_page(packaging/ht5530k.1)
+ht_install_man_page(packaging/ht5530k-sim.1)
+
+# AppStream metadata, named after its component id.
+set(HT_METAINFO invalid.ht5530k.ht5530k.metainfo.xml)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/${HT_METAINFO} ${HT_PACKAGING_OUT}/${HT_METAINFO}
+               @ONLY)
+install(FILES ${HT_PACKAGING_OUT}/${HT_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+install(FILES ${HT_PACKAGING_OUT}/copyright ${HT_PACKAGING_OUT}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # --- Debian package (cpack -G DEB in the build folder) ---------------------
 
@@ -32,9 +42,15 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ht5530k)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "ht5530k maintainers")
-set(CPACK_PACKAGE_CONTACT "ht5530k maintainers <maintainers@users.noreply.c-seed-ca8f91b9.example>")
+# The project has no mailbox of its own. Names under .invalid are reserved
+# never to exist (RFC 2606, RFC 6761), so this address reaches nobody and
+# claims no one's domain; dpkg needs an address in the field. A maker that
+# builds its own package puts its own contact here.
+set(HT_PACKAGE_MAINTAINER "ht5530k maintainers <maintainers@ht5530k.invalid>"
+    CACHE STRING "Maintainer field of the Debian package: name <address>")
+set(CPACK_PACKAGE_CONTACT "${HT_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "bench tool for the HT5530K temperature and humidity module (Modbus RTU)")
+    "bench tool and virtual module for the HT5530K humidity sensor (Modbus RTU)")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 # Directories 0755 whatever the umask of whoever builds the package.
@@ -47,12 +63,14 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The summary above is the first line; this is the long description under it.
+# The summary above is the first line; this is the long description under it,
+# a paragraph for each program.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "ht5530k reads an HT5530K module's registers over Modbus RTU on a serial
-line, once or cyclically, and shows the temperature and humidity with the
-raw request and response bytes. It finds and changes the module's bus
-address and writes its calibration registers.
+    "ht5530k is a desktop bench tool for an HT5530K temperature and humidity
+module on a serial line. It reads one or two of the module's registers over
+Modbus RTU, once or cyclically, and shows the first register's value with the
+raw request and response bytes and counts of the exchanges. It finds and
+changes the module's bus address and writes its humidity adjustment register.
 .
 ht5530k-sim is a virtual HT5530K module on a pseudo-terminal, for trying the
 tool, or any other Modbus master, without hardware.")

@@ -12,6 +12,9 @@ int main(int argc, char** argv) {
     case sim::ParsedOptions::Outcome::Help:
         std::fputs(sim::UsageText().c_str(), stdout);
         return 0;
+    case sim::ParsedOptions::Outcome::Version:
+        std::fputs(sim::VersionText().c_str(), stdout);
+        return 0;
     case sim::ParsedOptions::Outcome::Error:
         std::fprintf(stderr, "ht5530k-sim: %s\nTry 'ht5530k-sim --help'.\n", parsed.error.c_str());
         return 2;

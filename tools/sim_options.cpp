@@ -5,6 +5,8 @@
 #include <limits>
 #include <system_error>
 
+#include "version/ht5530k_version.h"
+
 namespace sim {
 
 namespace {
@@ -168,6 +170,10 @@ ParsedOptions ParseOptions(const std::vector<std::string_view>& args) {
             parsed.outcome = ParsedOptions::Outcome::Help;
             return parsed;
         }
+        if (arg == "--version") {
+            parsed.outcome = ParsedOptions::Outcome::Version;
+            return parsed;
+        }
         if (arg == "--no-drift") {
             parsed.options.drift = false;
             continue;
@@ -222,9 +228,14 @@ Options:
                      garbage=N   send N random bytes a second between responses
                      unplug=S    close the device after S seconds and exit
   -h, --help       show this help and exit
+  --version        show the version and exit
 
 Exit status: 0 when stopped or unplugged, 1 on a system error, 2 on bad options.
 )";
+}
+
+std::string VersionText() {
+    return "ht5530k-sim " + std::string(ht5530k::kVersion) + "\n";
 }
 
 } // namespace sim

@@ -24,7 +24,7 @@ struct Options {
 };
 
 struct ParsedOptions {
-    enum class Outcome { Run, Help, Error };
+    enum class Outcome { Run, Help, Version, Error };
     Outcome outcome = Outcome::Run;
     Options options;
     std::string error; // for Outcome::Error: what was wrong, for the user
@@ -35,5 +35,8 @@ struct ParsedOptions {
 ParsedOptions ParseOptions(const std::vector<std::string_view>& args);
 
 std::string UsageText();
+
+// "ht5530k-sim <version>" and a line end, for --version.
+std::string VersionText();
 
 } // namespace sim

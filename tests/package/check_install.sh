@@ -1,17 +1,34 @@
 #!/usr/bin/env bash
-# check_install.sh SOURCE_DIR BUILD_DIR
+# check_install.sh SOURCE_DIR BUILD_DIR [--with-cli] [--with-udev-rule]
 #
-# Installs ht5530k into a throwaway folder and checks what a user gets: both
-# programs, the desktop entry, the icons and the manual pages; then runs the
-# installed programs the way an installed copy runs: its folder read-only
-# (and, when the test runs as root, as an ordinary user, since chmod does not
-# stop root), HOME in a temporary folder holding comm.set and a COM4 link to
-# a running ht5530k-sim. The tool must open that pseudo-terminal, stay up and
-# end on SIGTERM.
+# Builds the Debian package from the build folder (cpack, into a throwaway
+# folder), runs lintian on it when lintian is installed, unpacks it and checks
+# what a user gets: exactly the expected files (the programs, their manual
+# pages, the desktop entry, the icons, the AppStream metadata, the copyright
+# file and the changelog; with --with-cli also ht5530k-cli and its page, with
+# --with-udev-rule also a lib/udev/rules.d/*ht5530k*.rules), each well formed.
+# Then it runs the installed programs the way an installed copy runs: its
+# folder read-only (and, when the test runs as root, as an ordinary user,
+# since chmod does not stop root), HOME in a temporary folder holding comm.set
+# and a COM4 link to a running ht5530k-sim. The tool must open that
+# pseudo-terminal, stay up and end on SIGTERM.
 set -euo pipefail
 
 source_dir=$(cd "$1" && pwd)
 build=$(cd "$2" && pwd)
+shift 2
+with_cli=false
+with_udev_rule=false
+for arg in "$@"; do
+    case "$arg" in
+    --with-cli) with_cli=true ;;
+    --with-udev-rule) with_udev_rule=true ;;
+    *)
+        echo "check_install.sh: unknown option $arg" >&2
+        exit 2
+        ;;
+    esac
+done
 
 work=$(mktemp -d)
 app_pid=
@@ -58,53 +75,120 @@ wait_for() {
     done
 }
 
-# --- Install ---------------------------------------------------------------
+# --- Build the package ------------------------------------------------------
 
-# A package is only worth checking when it holds this build.
-deb=$(ls -t "$build"/ht5530k_*.deb 2>/dev/null | head -n1 || true)
-if [ -n "$deb" ] && command -v dpkg-deb >/dev/null; then
-    for newer in "$build/ht5530k" "$build/ht5530k-sim" "$source_dir/cmake/install.cmake" \
-        "$source_dir"/packaging/*; do
-        if [ ! "$deb" -nt "$newer" ]; then
-            echo "ignoring $deb: older than $newer"
-            deb=
-            break
-        fi
-    done
+for tool in cpack dpkg-deb dpkg-shlibdeps file; do
+    command -v "$tool" >/dev/null ||
+        fail "$tool is missing; scripts/install-deps installs what the package needs"
+done
+# Everyone may read the package and what is unpacked from it: lintian and the
+# programs may run as an ordinary user.
+chmod 755 "$work"
+if ! (cd "$build" && cpack -G DEB -B "$work/package") >"$work/cpack.out" 2>&1; then
+    cat "$work/cpack.out" >&2
+    fail "cpack failed"
+fi
+debs=("$work"/package/ht5530k_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "cpack made no ht5530k_*.deb"
+deb=${debs[0]}
+echo "== built $(basename "$deb")"
+
+# An ordinary user to run things as, when the test runs as root.
+runas=()
+if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1 && command -v setpriv >/dev/null; then
+    runas=(setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups)
 fi
 
-if [ -n "$deb" ]; then
-    echo "== unpacking $deb"
-    dpkg-deb -x "$deb" "$work/root"
-    depends=$(dpkg-deb -f "$deb" Depends)
-    echo "Depends: $depends"
-    for needed in libqt6widgets6 libqt6serialport6 "fonts-wqy-microhei | fonts-noto-cjk" libc6 \
-        libstdc++6; do
-        case "$depends" in
-        *"$needed"*) ;;
-        *) fail "the package does not depend on $needed" ;;
-        esac
-    done
-    [ "$(dpkg-deb -f "$deb" Package)" = ht5530k ] || fail "package name"
-    [ "$(dpkg-deb -f "$deb" Section)" = electronics ] || fail "package section"
+if command -v lintian >/dev/null; then
+    # As root lintian adds a notice of its own; as an ordinary user it prints
+    # nothing for a clean package.
+    report=$("${runas[@]}" env HOME="$work" lintian --fail-on error,warning "$deb" 2>&1) ||
+        fail "lintian rejects the package:
+$report"
+    [ -z "$report" ] || fail "lintian reports:
+$report"
+    echo "lintian: clean"
 else
-    echo "== cmake --install $build"
-    cmake --install "$build" --prefix "$work/root/usr" >"$work/install.log" ||
-        fail "cmake --install failed"
+    echo "lintian not installed: the package is not checked against Debian policy"
 fi
+
+version=$(dpkg-deb -f "$deb" Version)
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Version: $version"
+echo "Depends: $depends"
+[ "$version" = "$(sed -n 's/^project(ht5530k VERSION \([^ ]*\) .*/\1/p' "$source_dir/CMakeLists.txt")" ] ||
+    fail "the package's version $version is not the one CMakeLists.txt sets"
+for needed in libqt6widgets6 libqt6serialport6 "fonts-wqy-microhei | fonts-noto-cjk" libc6 \
+    libstdc++6; do
+    case "$depends" in
+    *"$needed"*) ;;
+    *) fail "the package does not depend on $needed" ;;
+    esac
+done
+[ "$(dpkg-deb -f "$deb" Package)" = ht5530k ] || fail "package name"
+[ "$(dpkg-deb -f "$deb" Section)" = electronics ] || fail "package section"
+maintainer=$(dpkg-deb -f "$deb" Maintainer)
+case "$maintainer" in
+*"<"*@*">") ;;
+*) fail "the maintainer field '$maintainer' has no address" ;;
+esac
+description=$(dpkg-deb -f "$deb" Description)
+programs=(ht5530k ht5530k-sim)
+$with_cli && programs+=(ht5530k-cli)
+for program in "${programs[@]}"; do
+    grep -qE "^ $program is " <<<"$description" ||
+        fail "the package's description has no paragraph on what $program is"
+done
+
+dpkg-deb -x "$deb" "$work/root"
 root=$work/root/usr
 
-# --- Layout ------------------------------------------------------------------
+# --- File list ----------------------------------------------------------------
 
-for program in ht5530k ht5530k-sim; do
-    [ -f "$root/bin/$program" ] && [ -x "$root/bin/$program" ] || fail "bin/$program missing"
+expected=()
+for program in "${programs[@]}"; do
+    expected+=("usr/bin/$program" "usr/share/man/man1/$program.1.gz")
+done
+metainfo=usr/share/metainfo/invalid.ht5530k.ht5530k.metainfo.xml
+expected+=(usr/share/applications/ht5530k.desktop "$metainfo"
+    usr/share/icons/hicolor/scalable/apps/ht5530k.svg
+    usr/share/doc/ht5530k/copyright usr/share/doc/ht5530k/changelog.gz)
+for size in 16 32 48 64 128 256; do
+    expected+=("usr/share/icons/hicolor/${size}x${size}/apps/ht5530k.png")
+done
+udev_rule_pattern='^(usr/)?lib/udev/rules\.d/[^/]*ht5530k[^/]*\.rules$'
+
+actual=$(cd "$work/root" && find . ! -type d | sed 's|^\./||' | sort)
+missing=$(comm -23 <(printf '%s\n' "${expected[@]}" | sort) <(printf '%s\n' "$actual"))
+[ -z "$missing" ] || fail "the package lacks:
+$missing"
+unexpected=$(comm -13 <(printf '%s\n' "${expected[@]}" | sort) <(printf '%s\n' "$actual"))
+if $with_udev_rule; then
+    grep -qE "$udev_rule_pattern" <<<"$unexpected" ||
+        fail "the package carries no lib/udev/rules.d/*ht5530k*.rules"
+    unexpected=$(grep -vE "$udev_rule_pattern" <<<"$unexpected" || true)
+fi
+[ -z "$unexpected" ] || fail "the package carries files nobody expects:
+$unexpected"
+
+# --- Each file ----------------------------------------------------------------
+
+for program in "${programs[@]}"; do
+    [ -x "$root/bin/$program" ] || fail "bin/$program is not executable"
     if command -v readelf >/dev/null && readelf -d "$root/bin/$program" | grep -qF "$build"; then
         fail "bin/$program still looks for libraries in the build folder"
     fi
 done
+sim_version=$("$root/bin/ht5530k-sim" --version) || fail "ht5530k-sim --version failed"
+[ "$sim_version" = "ht5530k-sim $version" ] ||
+    fail "ht5530k-sim --version says '$sim_version', the package is $version"
+if $with_cli; then
+    cli_version=$("$root/bin/ht5530k-cli" --version) || fail "ht5530k-cli --version failed"
+    [ "$cli_version" = "ht5530k-cli $version" ] ||
+        fail "ht5530k-cli --version says '$cli_version', the package is $version"
+fi
 
 desktop=$root/share/applications/ht5530k.desktop
-[ -f "$desktop" ] || fail "share/applications/ht5530k.desktop missing"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate rejects ht5530k.desktop"
 else
@@ -117,52 +201,84 @@ done
 grep -q '^Name=.' "$desktop" && grep -q '^Name\[zh_CN\]=.' "$desktop" &&
     grep -q '^Comment=.' "$desktop" || fail "ht5530k.desktop lacks a name or comment"
 
+# The metainfo names the desktop entry and this release; appstreamcli checks
+# the rest (infos are allowed, warnings and errors are not).
+grep -qF '<launchable type="desktop-id">ht5530k.desktop</launchable>' "$work/root/$metainfo" ||
+    fail "the AppStream metadata does not launch ht5530k.desktop"
+grep -qE "<release version=\"$version\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"" "$work/root/$metainfo" ||
+    fail "the AppStream metadata has no dated release $version"
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate-tree --no-net "$work/root" >"$work/appstream.log" 2>&1 ||
+        fail "appstreamcli rejects the AppStream metadata"
+else
+    echo "appstreamcli not installed: the AppStream metadata is not validated"
+fi
+
 # Each PNG must be the size its folder promises (width and height in IHDR).
 for size in 16 32 48 64 128 256; do
     icon=$root/share/icons/hicolor/${size}x${size}/apps/ht5530k.png
-    [ -f "$icon" ] || fail "icon ${size}x${size} missing"
     [ "$(head -c 8 "$icon" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
         fail "icon ${size}x${size} is not a PNG"
     dimensions=$(od -An -tu1 -j16 -N8 "$icon" | awk '{
         printf "%dx%d", (($1*256+$2)*256+$3)*256+$4, (($5*256+$6)*256+$7)*256+$8 }')
     [ "$dimensions" = "${size}x${size}" ] || fail "icon ${size}x${size} is $dimensions"
 done
-svg=$root/share/icons/hicolor/scalable/apps/ht5530k.svg
-[ -f "$svg" ] && grep -q '<svg' "$svg" || fail "scalable icon missing"
+grep -q '<svg' "$root/share/icons/hicolor/scalable/apps/ht5530k.svg" || fail "scalable icon is no SVG"
+
+# Compressed as Debian wants (gzip -9n: no name, no time stamp).
+gzipped=("$root"/share/doc/ht5530k/changelog.gz)
+for program in "${programs[@]}"; do
+    gzipped+=("$root/share/man/man1/$program.1.gz")
+done
+for file in "${gzipped[@]}"; do
+    gzip -t "$file" || fail "$file is not gzip"
+    # Bytes 4 to 7 are the time stamp, and flag 8 says a name follows.
+    [ "$(od -An -tu1 -j3 -N5 "$file" | tr -s ' ')" = " 0 0 0 0 0" ] ||
+        fail "$file carries a name or a time stamp (compress with gzip -9n)"
+done
+
+# The changelog's newest entry is this version; the copyright file is in the
+# machine-readable format and carries the terms of LICENSE.
+newest=$(zcat "$root/share/doc/ht5530k/changelog.gz" | head -n1)
+[[ "$newest" == "ht5530k ($version) "* ]] || fail "the changelog starts with '$newest'"
+copyright=$root/share/doc/ht5530k/copyright
+head -n1 "$copyright" | grep -qxF \
+    'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file is not in the machine-readable format"
+grep -qx 'License: Expat' "$copyright" || fail "the copyright file names no licence"
+grep -qxF "Copyright: $(sed -n 's/^Copyright (c) //p' "$source_dir/LICENSE")" "$copyright" ||
+    fail "the copyright file does not name the holder of LICENSE"
+while IFS= read -r term; do
+    grep -qxF " $term" "$copyright" || fail "the copyright file lacks the LICENSE line '$term'"
+done < <(sed '1,/^Copyright (c)/d; /^$/d' "$source_dir/LICENSE")
 
 help=$("$root/bin/ht5530k-sim" --help) || fail "ht5530k-sim --help failed"
 grep -q '^Usage: ht5530k-sim' <<<"$help" || fail "ht5530k-sim --help prints no usage"
 
-for page in ht5530k ht5530k-sim; do
-    file=$root/share/man/man1/$page.1
-    [ -f "$file" ] || fail "man page $page.1 missing"
-    grep -q '^\.TH ' "$file" || fail "$page.1 is not a manual page"
+for program in "${programs[@]}"; do
+    file=$root/share/man/man1/$program.1.gz
+    zcat "$file" | grep -q "^\.TH .* \"ht5530k $version\"" ||
+        fail "$program.1 is no manual page of version $version"
+    ! zcat "$file" | grep -q '@[A-Z_]*@' || fail "$program.1 has a placeholder left"
     if command -v man >/dev/null; then
         warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null) || true
-        [ -z "$warnings" ] || fail "$page.1 does not format cleanly: $warnings"
+        [ -z "$warnings" ] || fail "$program.1 does not format cleanly: $warnings"
     fi
 done
 # The simulator's page documents every option its --help lists.
-sim_page=$(sed 's/\\-/-/g' "$root/share/man/man1/ht5530k-sim.1")
+sim_page=$(zcat "$root/share/man/man1/ht5530k-sim.1.gz" | sed 's/\\-/-/g')
 for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
     grep -qF -- "$option" <<<"$sim_page" || fail "ht5530k-sim.1 does not describe $option"
 done
 
 # --- Run the installed tool -------------------------------------------------
 
-chmod 755 "$work"
 home=$work/home
 mkdir -p "$home"
-
-# Who runs the programs: as root, an ordinary user when there is one.
-runas=()
-if [ "$(id -u)" -eq 0 ]; then
-    if id nobody >/dev/null 2>&1 && command -v setpriv >/dev/null; then
-        runas=(setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups)
-        echo "running the programs as nobody"
-    else
-        echo "no ordinary user to run as: the read-only folder cannot be tested"
-    fi
+if [ ${#runas[@]} -gt 0 ]; then
+    echo "running the programs as nobody"
+elif [ "$(id -u)" -eq 0 ]; then
+    echo "no ordinary user to run as: the read-only folder cannot be tested"
 fi
 
 chmod -R a-w "$root"

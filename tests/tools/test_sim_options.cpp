@@ -115,6 +115,12 @@ private slots:
         QVERIFY(Parse({"-h"}).outcome == Outcome::Help);
         QVERIFY(Parse({"--address", "3", "--help"}).outcome == Outcome::Help);
     }
+
+    void version() {
+        QVERIFY(Parse({"--version"}).outcome == Outcome::Version);
+        QVERIFY(Parse({"--no-drift", "--version", "--baud", "x"}).outcome == Outcome::Version);
+        QVERIFY(Parse({"--version=1"}).outcome == Outcome::Error);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestSimOptions)

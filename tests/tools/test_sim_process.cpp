@@ -151,6 +151,16 @@ private slots:
         QCOMPARE(process.readAllStandardOutput().startsWith("Usage: ht5530k-sim"), usage);
         QCOMPARE(!process.readAllStandardError().isEmpty(), stderrText);
     }
+
+    // The version is the project's, set once in CMake.
+    void version() {
+        QProcess process;
+        process.start(HT_SIM_PATH, {"--version"});
+        QVERIFY(process.waitForFinished(kWaitMs));
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(process.readAllStandardOutput(),
+                 QByteArray("ht5530k-sim " HT_PROJECT_VERSION "\n"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSimProcess)
