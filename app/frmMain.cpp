@@ -1,10 +1,13 @@
 #include "app/frmMain.h"
 
+#include <initializer_list>
+
 #include <QComboBox>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/backdrop.h"
 #include "app/combo_text.h"
 #include "app/maker_line.h"
 #include "app/pictures.h"
@@ -67,6 +70,12 @@ frmMain::frmMain(const SettingsLocation& settings, CommControl& port, MessageBox
     ShowTextWithoutSelection(*m_ui->Combo1, QStringLiteral("COM4"));
     ShowTextWithoutSelection(*m_ui->Combo2, QStringLiteral("19200"));
     m_ui->imgNotConnected->raise();
+    // What changes at every poll paints over a picture of the group box
+    // instead of repainting the group box behind it.
+    for (QWidget* changing :
+         std::initializer_list<QWidget*>{m_ui->Picture2, m_ui->lblErrCounter, m_ui->lblCounter}) {
+        Backdrop::Install(*changing);
+    }
 
     connectHandlers();
     startUp(settings.fileToRead());

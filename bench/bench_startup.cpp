@@ -1,12 +1,14 @@
-// Start-up to the first painted frame, and peak memory, of the tool against an
-// empty Qt Widgets window of the same size (649x435).
+// Start-up to the first painted frame, and peak memory, of the tool against a
+// floor window of the same size (649x435) showing the tool's texts in its
+// fonts (bench_floor_window), and for reference against an empty window.
 //
 // Time: every run is a fresh process, timed from just before it is spawned to
 // the "painted" line it writes once its first frame is painted.
 // bench_window_launcher runs the tool's own start-up (app/main.cpp's steps,
 // with the program folder of build/ht5530k) in-process with that marker;
-// bench_empty_window --mark-paint is the baseline.
-// Memory: build/ht5530k itself and bench_empty_window each run for a second,
+// bench_floor_window --mark-paint is the baseline, bench_empty_window
+// --mark-paint a reference.
+// Memory: build/ht5530k itself and the two baselines each run for a second,
 // are stopped with SIGTERM, and wait4() reports their peak resident set.
 //
 //   bench_startup [--repeats N]   runs of each program for each figure (default 20)
@@ -129,29 +131,38 @@ int main(int argc, char** argv) {
     const Command toolPainted{HT_LAUNCHER_PATH, "--folder", FolderOf(HT_TOOL_PATH)};
     const Command empty{HT_EMPTY_PATH};
     const Command emptyPainted{HT_EMPTY_PATH, "--mark-paint"};
+    const Command floor{HT_FLOOR_PATH};
+    const Command floorPainted{HT_FLOOR_PATH, "--mark-paint"};
     constexpr int kRunMs = 1000;
 
     // One unmeasured run of each, so both start with the same warm file cache.
     TimeToFirstPaint(toolPainted);
     TimeToFirstPaint(emptyPainted);
+    TimeToFirstPaint(floorPainted);
 
-    std::vector<double> toolMs, emptyMs, toolKiB, emptyKiB;
+    std::vector<double> toolMs, emptyMs, floorMs, toolKiB, emptyKiB, floorKiB;
     for (int i = 0; i < repeats; ++i) {
-        // Alternate which goes first, so neither always follows the other.
-        const bool toolFirst = i % 2 == 0;
-        for (int k = 0; k < 2; ++k) {
-            if ((k == 0) == toolFirst) {
+        // Rotate which goes first, so none always follows another.
+        for (int k = 0; k < 3; ++k) {
+            switch ((i + k) % 3) {
+            case 0:
                 toolMs.push_back(TimeToFirstPaint(toolPainted));
-            } else {
+                break;
+            case 1:
                 emptyMs.push_back(TimeToFirstPaint(emptyPainted));
+                break;
+            default:
+                floorMs.push_back(TimeToFirstPaint(floorPainted));
+                break;
             }
         }
     }
     for (int i = 0; i < repeats; ++i) {
         toolKiB.push_back(PeakRssKiB(tool, kRunMs));
         emptyKiB.push_back(PeakRssKiB(empty, kRunMs));
+        floorKiB.push_back(PeakRssKiB(floor, kRunMs));
     }
-    for (const auto* samples : {&toolMs, &emptyMs, &toolKiB, &emptyKiB}) {
+    for (const auto* samples : {&toolMs, &emptyMs, &floorMs, &toolKiB, &emptyKiB, &floorKiB}) {
         if (std::find(samples->begin(), samples->end(), -1.0) != samples->end()) {
             std::fprintf(stderr, "bench_startup: a run failed to start or to paint\n");
             return 1;
@@ -159,16 +170,19 @@ int main(int argc, char** argv) {
     }
 
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    const double timeRatio = Median(toolMs) / Median(emptyMs);
-    std::printf("start-up to first painted frame: ht5530k %.1f ms, empty 649x435 window %.1f ms "
-                "(medians of %d), ratio %.2fx [goal <= 1.3x: %s] (spawn to a marker after the "
-                "first paint event, tool start-up run in-process; platform %s)\n",
-                Median(toolMs), Median(emptyMs), repeats, timeRatio, Verdict(timeRatio <= 1.3),
-                platform ? platform : "default");
-    const double memoryRatio = Median(toolKiB) / Median(emptyKiB);
-    std::printf("peak memory (max RSS): build/ht5530k %.1f MiB, empty 649x435 window %.1f MiB "
-                "(medians of %d, %d ms runs), ratio %.2fx [goal <= 1.2x: %s]\n",
-                Median(toolKiB) / 1024, Median(emptyKiB) / 1024, repeats, kRunMs, memoryRatio,
-                Verdict(memoryRatio <= 1.2));
+    const double timeRatio = Median(toolMs) / Median(floorMs);
+    std::printf("start-up to first painted frame: ht5530k %.1f ms, floor window (one label, the "
+                "tool's texts and fonts) %.1f ms (medians of %d), ratio %.2fx [goal <= 1.3x: %s]; "
+                "empty 649x435 window %.1f ms, ratio %.2fx (spawn to a marker after the first "
+                "paint event, tool start-up run in-process; platform %s)\n",
+                Median(toolMs), Median(floorMs), repeats, timeRatio, Verdict(timeRatio <= 1.3),
+                Median(emptyMs), Median(toolMs) / Median(emptyMs), platform ? platform : "default");
+    const double memoryRatio = Median(toolKiB) / Median(floorKiB);
+    std::printf("peak memory (max RSS): build/ht5530k %.1f MiB, floor window %.1f MiB (medians of "
+                "%d, %d ms runs), ratio %.2fx [goal <= 1.15x: %s]; empty 649x435 window %.1f MiB, "
+                "ratio %.2fx\n",
+                Median(toolKiB) / 1024, Median(floorKiB) / 1024, repeats, kRunMs, memoryRatio,
+                Verdict(memoryRatio <= 1.15), Median(emptyKiB) / 1024,
+                Median(toolKiB) / Median(emptyKiB));
     return 0;
 }

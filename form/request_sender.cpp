@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "codec/hex_text.h"
+#include "form/line_text.h"
 
 void PrepareReceive(CommControl& port) {
     port.setInBufferCount(0);
@@ -16,7 +17,7 @@ void ArmAndShow(Form& form, const codec::Request& request) {
     form.state.RecLength = request.RecLength;
     form.state.CmdText = QString::fromStdString(codec::SentHexText(request.bytes));
     form.MSComm1.setRThreshold(request.threshold);
-    form.ui.txtCommand->setText(form.state.CmdText);
+    SetLineText(*form.ui.txtCommand, form.state.CmdText);
 }
 
 QByteArray FrameBytes(const codec::Request& request) {

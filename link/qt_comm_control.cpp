@@ -1,5 +1,7 @@
 #include "link/qt_comm_control.h"
 
+#include <poll.h>
+
 #include <QFileInfo>
 
 #include "link/port_map.h"
@@ -38,7 +40,8 @@ void QtCommControl::setPortOpen(bool open) {
     // A bare name (COMn on Windows) is the system's, not a file here.
     const QFileInfo file(device);
     const QString target = file.isAbsolute() ? file.canonicalFilePath() : QString();
-    m_port.setPortName(target.isEmpty() ? device : target);
+    m_devicePath = target.isEmpty() ? device : target;
+    m_port.setPortName(m_devicePath);
     // The plain number, not a QSerialPort::BaudRate: rates without a standard
     // constant (14400) are then set as custom rates instead of being refused.
     m_port.setBaudRate(baud);
@@ -113,6 +116,13 @@ void QtCommControl::errorOccurred(QSerialPort::SerialPortError error) {
     default:
         return;
     }
+    if (!deviceGone()) {
+        // The far end stopped reading and the line holds no more: the device
+        // is still there and what was queued stays queued, to go out once the
+        // far end reads again.
+        m_port.clearError();
+        return;
+    }
     // Close at once: after a pseudo-terminal hangup the device stays readable
     // and QSerialPort reports the error again on every turn of the event loop,
     // pinning a core for as long as the port is open.
@@ -121,6 +131,19 @@ void QtCommControl::errorOccurred(QSerialPort::SerialPortError error) {
         m_lostPending = true;
         QMetaObject::invokeMethod(this, &QtCommControl::deliverLost, Qt::QueuedConnection);
     }
+}
+
+bool QtCommControl::deviceGone() const {
+    if (!QFileInfo::exists(m_devicePath)) {
+        return true; // a pulled USB adapter, a pseudo-terminal whose far end closed
+    }
+    // A hung-up or failed device says so when asked; a full one only cannot
+    // take more bytes for now.
+    pollfd fd{static_cast<int>(m_port.handle()), POLLIN | POLLOUT, 0};
+    if (::poll(&fd, 1, 0) < 0) {
+        return true;
+    }
+    return (fd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 void QtCommControl::deliverLost() {

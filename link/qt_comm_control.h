@@ -28,9 +28,13 @@ public:
 
 private:
     void errorOccurred(QSerialPort::SerialPortError error);
+    // After an error: true when the device is really gone (its node no
+    // longer exists, or it reports a hangup or failure when asked).
+    bool deviceGone() const;
     void deliverLost();
 
     QString m_programFolder;
-    QSerialPort m_port; // a child, so a test can watch what it reports
+    QString m_devicePath; // what was opened last; QSerialPort keeps only a short name
+    QSerialPort m_port;   // a child, so a test can watch what it reports
     bool m_lostPending = false;
 };

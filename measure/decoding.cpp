@@ -4,6 +4,7 @@
 
 #include "codec/frames.h"
 #include "codec/protocol.h"
+#include "form/line_text.h"
 #include "measure/counters.h"
 #include "measure/register_text.h"
 
@@ -26,7 +27,7 @@ void DecodeRegisters(Form& form, std::span<const std::uint8_t> block) {
         QLineEdit* box = form.ui.txtValue[static_cast<std::size_t>(*p)];
         const QLineEdit* correction = *p == 0 ? form.ui.txtTAdj : form.ui.txtHAdj;
         if (const auto text = measure::RegisterText(v, correction->text().toStdString())) {
-            box->setText(QString::fromStdString(*text));
+            SetLineText(*box, QString::fromStdString(*text));
         }
         QPalette palette = box->palette();
         palette.setColor(QPalette::Text, Qt::black);
