@@ -8,11 +8,9 @@ namespace cli {
 
 namespace {
 // Adding a command: its file, its declaration in commands.h, a line here.
-constexpr std::array<const Command*, 4> kCommands{
-    &kReadCommand,
-    &kPollCommand,
-    &kAddressCommand,
-    &kScanCommand,
+constexpr std::array<const Command*, 6> kCommands{
+    &kReadCommand,       &kPollCommand,   &kAddressCommand,
+    &kSetAddressCommand, &kAdjustCommand, &kScanCommand,
 };
 } // namespace
 

@@ -8,6 +8,8 @@ namespace cli {
 extern const Command kReadCommand;
 extern const Command kPollCommand;
 extern const Command kAddressCommand;
+extern const Command kSetAddressCommand;
+extern const Command kAdjustCommand;
 extern const Command kScanCommand;
 
 } // namespace cli

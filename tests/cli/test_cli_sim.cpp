@@ -389,7 +389,7 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("usage");
         QTest::newRow("program") << QStringList{"--help"} << "Usage: ht5530k-cli [options] COMMAND";
-        for (const char* command : {"read", "poll", "address", "scan"}) {
+        for (const char* command : {"read", "poll", "address", "set-address", "adjust", "scan"}) {
             QTest::newRow(command) << QStringList{command, "--help"}
                                    << QStringLiteral("Usage: ht5530k-cli %1").arg(command);
         }
