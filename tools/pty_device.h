@@ -20,6 +20,8 @@ public:
     void Close();
 
     int Master() const { return m_master; }
+    // The descriptor kept open here; its line settings are the client's.
+    int Slave() const { return m_slave; }
     const std::string& Path() const { return m_path; }
 
 private:

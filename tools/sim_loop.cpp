@@ -9,12 +9,15 @@
 #include <optional>
 #include <poll.h>
 #include <random>
+#include <string>
 #include <unistd.h>
 
 #include "codec/protocol.h"
 #include "tools/drift.h"
 #include "tools/faults.h"
 #include "tools/frame_log.h"
+#include "tools/line_speed.h"
+#include "tools/line_timing.h"
 #include "tools/pty_device.h"
 #include "tools/request_framer.h"
 #include "tools/stop_signals.h"
@@ -25,27 +28,14 @@ namespace sim {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using namespace std::chrono_literals;
 
-// The shortest silence that ends a frame. Modbus RTU fixes 1.75 ms above
-// 19200 baud; a pseudo-terminal has no baud rate, and a loaded machine may
-// leave a few milliseconds between two reads of one write, so allow more.
-constexpr auto kMinSilence = 5ms;
 constexpr std::size_t kReadChunk = 4096;
 constexpr std::size_t kGarbageChunk = 4096;
 
-Clock::duration Silence(long baud) {
-    if (baud <= 0) {
-        return kMinSilence;
-    }
-    // Three and a half characters of ten bits, as Modbus RTU has it.
-    const std::chrono::microseconds quiet(35'000'000L / baud);
-    return std::max<Clock::duration>(kMinSilence, quiet);
-}
-
 class Simulator {
 public:
-    Simulator(const Options& options, int master, FrameLog& log, Clock::time_point now);
+    Simulator(const Options& options, const PtyDevice& device, FrameLog& log,
+              Clock::time_point now);
     int Run(StopSignals& stop);
 
 private:
@@ -58,6 +48,8 @@ private:
     void SendGarbage(Clock::time_point now);
 
     int m_master;
+    int m_slave;
+    long m_baud;
     FrameLog& m_log;
     ModuleState m_state;
     std::optional<Drift> m_drift;
@@ -65,6 +57,9 @@ private:
     Transmitter m_transmitter;
     GarbageSource m_garbage;
     RequestFramer m_framer;
+    // The client's line rate when the frame being collected began, and the
+    // silence that ends a frame at that rate.
+    long m_lineBaud = 0;
     Clock::duration m_silence;
     Clock::time_point m_lastReceived;
     std::optional<Clock::time_point> m_unplugAt;
@@ -86,11 +81,13 @@ ModuleState StartState(const Options& options) {
     return state;
 }
 
-Simulator::Simulator(const Options& options, int master, FrameLog& log, Clock::time_point now)
-    : m_master(master), m_log(log), m_state(StartState(options)),
-      m_module(options.faults, options.seed.value_or(0) + 1), m_transmitter(PacingOf(options)),
+Simulator::Simulator(const Options& options, const PtyDevice& device, FrameLog& log,
+                     Clock::time_point now)
+    : m_master(device.Master()), m_slave(device.Slave()), m_baud(options.baud), m_log(log),
+      m_state(StartState(options)), m_module(options.faults, options.seed.value_or(0) + 1),
+      m_transmitter(PacingOf(options)),
       m_garbage(options.faults.garbagePerSecond, options.seed.value_or(0) + 2, now),
-      m_silence(Silence(options.baud)), m_lastReceived(now) {
+      m_silence(FrameSilence(0)), m_lastReceived(now) {
     if (options.drift) {
         m_drift.emplace(m_state, options.seed.value_or(0), now);
     }
@@ -123,11 +120,13 @@ int Simulator::Run(StopSignals& stop) {
             return 0;
         }
         now = Clock::now();
-        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0 && !Receive(now)) {
-            return 1;
-        }
+        // A frame whose silence has passed ends before new bytes are read:
+        // they began after it, even when the wake-up came late.
         if (m_framer.Collecting() && now - m_lastReceived >= m_silence) {
             HandleFrame(now);
+        }
+        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0 && !Receive(now)) {
+            return 1;
         }
         Transmit(now);
         if ((fds[0].revents & POLLOUT) != 0) {
@@ -168,6 +167,11 @@ bool Simulator::Receive(Clock::time_point now) {
     for (;;) {
         const ssize_t count = ::read(m_master, buffer, sizeof buffer);
         if (count > 0) {
+            if (!m_framer.Collecting()) {
+                // The client may change its rate between frames (a baud scan).
+                m_lineBaud = LineBaud(m_slave);
+                m_silence = FrameSilence(m_lineBaud);
+            }
             m_framer.Push(std::span(buffer, static_cast<std::size_t>(count)));
             m_lastReceived = now;
             continue;
@@ -189,6 +193,13 @@ void Simulator::HandleFrame(Clock::time_point now) {
     const ReceivedFrame frame = m_framer.Take();
     if (frame.overlong || !codec::CrcMatches(frame.bytes)) {
         m_log.Write("rx", frame.bytes, "discarded");
+        return;
+    }
+    if (!HearsLine(m_baud, m_lineBaud)) {
+        // On a real line these bytes would be garbage at the module's rate.
+        m_log.Write("rx", frame.bytes,
+                    "discarded: line at " + std::to_string(m_lineBaud) + " baud, module at " +
+                        std::to_string(m_baud));
         return;
     }
     m_log.Write("rx", frame.bytes);
@@ -261,7 +272,7 @@ int RunSimulator(const Options& options) {
     std::printf("%s\n", device.Path().c_str());
     std::fflush(stdout);
 
-    Simulator simulator(effective, device.Master(), log, Clock::now());
+    Simulator simulator(effective, device, log, Clock::now());
     const int status = simulator.Run(stop);
     device.Close();
     return status;

@@ -205,15 +205,18 @@ std::string UsageText() {
 A virtual HT5530K temperature and humidity module answering Modbus RTU on a
 pseudo-terminal. The first line written to standard output is the device path
 to open; the program runs until interrupted (SIGINT or SIGTERM). A request is
-whatever arrives until the line is quiet for 3.5 characters (at least 5 ms).
+whatever arrives until the line is quiet for 3.5 characters of 11 bits at the
+baud rate the master set on its side of the pseudo-terminal (at least 1.75 ms).
 
 Options:
   --address N      bus address, 1 to 247 (default 1)
   --humidity X     starting relative humidity in %RH, 0 to 100 (default 45)
   --temperature X  starting temperature in degrees, -40 to 125 (default 23)
   --no-drift       keep both readings fixed (they otherwise wander slowly)
-  --baud B         pace responses like a line at B baud, 10 bits a byte
-                   (default 0: respond as soon as the request has ended)
+  --baud B         pace responses like a line at B baud, 10 bits a byte, and
+                   answer only a master whose line is set to B, as a real
+                   module hears only garbage at another rate (default 0:
+                   respond as soon as the request has ended, at any rate)
   --delay MS       turnaround in milliseconds before each response (default 0)
   --link PATH      make PATH a symbolic link to the device while running
   --log FILE       write one line per frame received or sent to FILE

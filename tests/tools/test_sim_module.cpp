@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "sim_test_util.h"
+#include "tools/line_timing.h"
 #include "tools/module_model.h"
 #include "tools/request_framer.h"
 
@@ -160,6 +161,42 @@ private slots:
         const sim::ReceivedFrame next = framer.Take();
         QCOMPARE(HexOf(next.bytes), read1);
         QVERIFY(!next.overlong);
+    }
+
+    // 3.5 characters of 11 bits at the client's rate, never below 1.75 ms.
+    void silenceFollowsTheLineRate_data() {
+        QTest::addColumn<long>("baud");
+        QTest::addColumn<qint64>("nanoseconds");
+        QTest::newRow("4800") << 4800L << qint64{8'020'833};
+        QTest::newRow("9600") << 9600L << qint64{4'010'416};
+        QTest::newRow("14400") << 14400L << qint64{2'673'611};
+        QTest::newRow("19200") << 19200L << qint64{2'005'208};
+        QTest::newRow("38400: the floor") << 38400L << qint64{1'750'000};
+        QTest::newRow("115200: the floor") << 115200L << qint64{1'750'000};
+        QTest::newRow("unknown rate: the floor") << 0L << qint64{1'750'000};
+    }
+    void silenceFollowsTheLineRate() {
+        QFETCH(long, baud);
+        QFETCH(qint64, nanoseconds);
+        QCOMPARE(sim::FrameSilence(baud).count(), nanoseconds);
+    }
+
+    void moduleHearsOnlyItsRate_data() {
+        QTest::addColumn<long>("module");
+        QTest::addColumn<long>("line");
+        QTest::addColumn<bool>("hears");
+        QTest::newRow("no rate of its own, line at 9600") << 0L << 9600L << true;
+        QTest::newRow("no rate of its own, rate unknown") << 0L << 0L << true;
+        QTest::newRow("same rate") << 9600L << 9600L << true;
+        QTest::newRow("master faster") << 9600L << 19200L << false;
+        QTest::newRow("master slower") << 19200L << 4800L << false;
+        QTest::newRow("rate unknown") << 9600L << 0L << false;
+    }
+    void moduleHearsOnlyItsRate() {
+        QFETCH(long, module);
+        QFETCH(long, line);
+        QFETCH(bool, hears);
+        QCOMPARE(sim::HearsLine(module, line), hears);
     }
 };
 

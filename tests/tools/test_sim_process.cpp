@@ -60,15 +60,22 @@ public:
     }
     bool isOpen() const { return m_fd >= 0; }
 
+    // The rate this side sends at, as a serial program sets it.
+    bool setBaud(speed_t speed) {
+        termios mode{};
+        return ::tcgetattr(m_fd, &mode) == 0 && ::cfsetspeed(&mode, speed) == 0 &&
+               ::tcsetattr(m_fd, TCSANOW, &mode) == 0;
+    }
+
     bool write(const QByteArray& bytes) {
         return ::write(m_fd, bytes.constData(), static_cast<std::size_t>(bytes.size())) ==
                bytes.size();
     }
 
     // Collects bytes until `count` have come or the wait runs out.
-    QByteArray read(qsizetype count) {
+    QByteArray read(qsizetype count, int waitMs = kWaitMs) {
         QByteArray received;
-        QDeadlineTimer deadline(kWaitMs);
+        QDeadlineTimer deadline(waitMs);
         while (received.size() < count && !deadline.hasExpired()) {
             pollfd fd{m_fd, POLLIN, 0};
             if (::poll(&fd, 1, static_cast<int>(deadline.remainingTime())) <= 0) {
@@ -128,6 +135,53 @@ private slots:
         QVERIFY(sim.process().waitForFinished(kWaitMs));
         QCOMPARE(sim.process().exitCode(), 0);
         QVERIFY(!QFileInfo(link).isSymLink());
+    }
+
+    // With --baud the module hears only a master at its own rate.
+    void answersOnlyAtItsRate_data() {
+        QTest::addColumn<QString>("moduleBaud");
+        QTest::addColumn<int>("lineBaud");
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("9600, master at 9600") << "9600" << int{B9600} << true;
+        QTest::newRow("9600, master at 19200") << "9600" << int{B19200} << false;
+        QTest::newRow("9600, master at 4800") << "9600" << int{B4800} << false;
+        QTest::newRow("no rate, master at 4800") << "0" << int{B4800} << true;
+    }
+    void answersOnlyAtItsRate() {
+        QFETCH(QString, moduleBaud);
+        QFETCH(int, lineBaud);
+        QFETCH(bool, answered);
+        Simulator sim({"--no-drift", "--humidity", "45.5", "--baud", moduleBaud});
+        Port port(sim.device());
+        QVERIFY(port.isOpen());
+        QVERIFY(port.setBaud(static_cast<speed_t>(lineBaud)));
+        QVERIFY(port.write(Raw("010300000001840A")));
+        // A request and its answer take under 40 ms at 4800 baud.
+        QCOMPARE(Hex(port.read(7, answered ? kWaitMs : 500)),
+                 answered ? QString("01 03 02 11 C6 34 46") : QString());
+    }
+
+    // At 19200 baud a frame ends after 2 ms of silence: a request 4 ms after
+    // another (one for a module that is not there, as after a broadcast) is a
+    // frame of its own. The gap is timed here, so a loaded machine can let it
+    // grow or shrink and the two run together; one clean pair in a few tries
+    // shows the module ends frames early enough.
+    void requestShortlyAfterAnotherIsAnswered() {
+        Simulator sim({"--no-drift", "--humidity", "45.5"});
+        Port port(sim.device());
+        QVERIFY(port.isOpen());
+        QVERIFY(port.setBaud(B19200));
+        QString answer;
+        for (int attempt = 0; attempt < 5 && answer.isEmpty(); ++attempt) {
+            QElapsedTimer gap;
+            QVERIFY(port.write(Raw("0203000000018439")));
+            gap.start();
+            while (gap.nsecsElapsed() < 4'000'000) {
+            }
+            QVERIFY(port.write(Raw("010300000001840A")));
+            answer = Hex(port.read(7, 500));
+        }
+        QCOMPARE(answer, QString("01 03 02 11 C6 34 46"));
     }
 
     void commandLine_data() {

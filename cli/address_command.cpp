@@ -1,0 +1,53 @@
+#include <cstdio>
+
+#include "cli/command_support.h"
+#include "cli/commands.h"
+#include "cli/diagnostics.h"
+#include "cli/exit_codes.h"
+#include "codec/frames.h"
+
+namespace cli {
+
+namespace {
+
+std::string Describe() {
+    return R"(Asks the module on the line for its address, as the window's 读地址 (read
+address) does: the address read goes to the shared address 250, which every
+module answers, and the module's own address is byte 0 of the answer. Prints
+that address. With more than one module on the line the answers collide, so
+keep only one connected.
+)";
+}
+
+int Run(const Invocation& call) {
+    if (!call.arguments.positionals.empty()) {
+        PrintUsageError("address", "address takes no arguments");
+        return kUsage;
+    }
+    std::fputs("ht5530k-cli: only one module may be on the line: every module answers the "
+               "address read\n",
+               stderr);
+    Session session(call.line);
+    if (!session.open()) {
+        return kPortError;
+    }
+    session.exchange(codec::AddressRead().bytes, AddressReadExpectation(),
+                     [&](const Session::Exchange& exchange) {
+                         if (!exchange.ok()) {
+                             PrintError(FailureText(exchange, call.line.timeoutMs));
+                             session.finish(ExitCodeOf(exchange.attempt.verdict.outcome));
+                             return;
+                         }
+                         std::printf("%d\n", exchange.attempt.received[0]);
+                         session.finish(kSuccess);
+                     });
+    return session.run();
+}
+
+} // namespace
+
+const Command kAddressCommand{
+    "address", "", "ask the module on the line for its address", Describe, {}, Run,
+};
+
+} // namespace cli

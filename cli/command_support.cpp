@@ -1,0 +1,97 @@
+#include "cli/command_support.h"
+
+#include "cli/timestamp.h"
+#include "codec/frames.h"
+#include "codec/hex_text.h"
+#include "codec/protocol.h"
+
+namespace cli {
+
+Expectation RegisterReadExpectation(int address, int count) {
+    return {{static_cast<std::uint8_t>(address)},
+            codec::kReadHoldingRegisters,
+            static_cast<std::size_t>(5 + 2 * count)};
+}
+
+Expectation AddressReadExpectation() {
+    return {{}, codec::kReadAddress, 0};
+}
+
+codec::Request ReadRequest(int address, int count) {
+    return codec::RegisterRead(static_cast<std::uint8_t>(address), codec::kReadHoldingRegisters, 0,
+                               static_cast<std::uint8_t>(count));
+}
+
+std::optional<std::string> ChoiceOption(const Arguments& arguments, std::string_view name,
+                                        std::initializer_list<std::string_view> choices,
+                                        std::string& error) {
+    const std::optional<std::string> given = arguments.value(name);
+    if (!given) {
+        return std::string(*choices.begin());
+    }
+    std::string list;
+    for (const std::string_view choice : choices) {
+        if (choice == *given) {
+            return given;
+        }
+        list += (list.empty() ? "" : ", ") + std::string(choice);
+    }
+    error = "bad --" + std::string(name) + " '" + *given + "': " + list;
+    return std::nullopt;
+}
+
+std::optional<int> RegistersOption(const Arguments& arguments, std::string& error) {
+    const auto choice = ChoiceOption(arguments, "registers", {"1", "2"}, error);
+    if (!choice) {
+        return std::nullopt;
+    }
+    return *choice == "1" ? 1 : 2;
+}
+
+std::string HexBytes(std::span<const std::uint8_t> bytes) {
+    const std::string text = codec::ReceivedHexText(bytes);
+    return text.empty() ? text : text.substr(1);
+}
+
+Row RowOf(int address, const Session::Exchange& exchange, int registers) {
+    const Attempt& attempt = exchange.attempt;
+    Row row;
+    row.time = Timestamp(attempt.sentAt);
+    row.address = address;
+    row.outcome = attempt.verdict.outcome;
+    row.responseMs = attempt.responseMs;
+    row.raw = HexBytes(exchange.ok() ? attempt.answer() : std::span(attempt.received));
+    if (exchange.ok()) {
+        row.reading = ReadingOf(attempt.answer(), registers);
+    }
+    return row;
+}
+
+std::string FailureText(const Session::Exchange& exchange, int timeoutMs) {
+    const Attempt& attempt = exchange.attempt;
+    const std::string bytes = HexBytes(attempt.received);
+    const std::string tries =
+        exchange.attempts > 1 ? " (" + std::to_string(exchange.attempts) + " tries)" : "";
+    switch (attempt.verdict.outcome) {
+    case Outcome::Ok:
+        return "ok";
+    case Outcome::Timeout:
+        return "no answer within " + std::to_string(timeoutMs) + " ms" + tries;
+    case Outcome::Crc:
+        return "answer with a bad CRC: " + bytes + tries;
+    case Outcome::Exception:
+        return "exception " + ExceptionText(attempt.verdict.exceptionCode) + " from address " +
+               std::to_string(attempt.received[0]);
+    case Outcome::Short:
+        return "short answer within " + std::to_string(timeoutMs) + " ms: " + bytes + tries;
+    case Outcome::WrongAddress:
+        return "answer from address " + std::to_string(attempt.received[0]) +
+               ", not the one asked: " + bytes + tries;
+    case Outcome::WrongFunction:
+        return "answer with function " + codec::FormatHex(attempt.received[1]) +
+               ", not the one asked: " + bytes + tries;
+    }
+    return bytes;
+}
+
+} // namespace cli

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "cli/command.h"
+
+namespace cli {
+
+// Defined each in its own <name>_command.cpp.
+extern const Command kReadCommand;
+extern const Command kPollCommand;
+extern const Command kAddressCommand;
+extern const Command kSetAddressCommand;
+extern const Command kAdjustCommand;
+extern const Command kScanCommand;
+
+} // namespace cli

@@ -1,0 +1,38 @@
+#include "cli/frame_trace.h"
+
+#include <cstdio>
+
+#include <QDateTime>
+
+#include "cli/timestamp.h"
+#include "codec/hex_text.h"
+
+namespace cli {
+
+namespace {
+void Print(const std::string& line) {
+    std::fprintf(stderr, "%s %s\n", Timestamp(QDateTime::currentDateTimeUtc()).c_str(),
+                 line.c_str());
+}
+} // namespace
+
+void FrameTrace::sent(std::span<const std::uint8_t> frame) const {
+    if (m_enabled) {
+        Print("sent: " + codec::SentHexText(frame));
+    }
+}
+
+void FrameTrace::received(std::span<const std::uint8_t> block) const {
+    if (m_enabled) {
+        Print(block.empty() ? std::string("received nothing")
+                            : "received:" + codec::ReceivedHexText(block));
+    }
+}
+
+void FrameTrace::note(const std::string& text) const {
+    if (m_enabled) {
+        Print(text);
+    }
+}
+
+} // namespace cli

@@ -1,0 +1,57 @@
+#include "cli/help_text.h"
+
+#include <algorithm>
+
+#include "cli/exit_codes.h"
+#include "cli/line_options.h"
+
+namespace cli {
+
+std::string ProgramHelp(const std::string& settingsFile) {
+    std::string text = R"(Usage: ht5530k-cli [options] COMMAND [command options]
+
+The HT5530K temperature and humidity module from the command line, over
+Modbus RTU on a serial line: for logging, batches of modules and end-of-line
+checks. Data goes to standard output, everything else to standard error.
+
+Commands:
+)";
+    std::size_t width = 0;
+    for (const Command* command : Commands()) {
+        width = std::max(width, command->name.size());
+    }
+    for (const Command* command : Commands()) {
+        text += "  " + std::string(command->name) +
+                std::string(width + 2 - command->name.size(), ' ') + std::string(command->summary) +
+                "\n";
+    }
+    text += "\nOptions for every command (before or after it):\n" + OptionsHelp(CommonOptions());
+    text += "      --version           show the version and exit\n";
+    text += R"(
+Without --port or --baud the port and rate are those the window last saved
+in its comm.set, found as the window finds it (here: )" +
+            settingsFile + R"(), and COMn maps to a
+device as in the window: a COMn link in that folder, else /dev/ttyUSB<n-1>,
+else /dev/ttyS<n-1>.
+
+'ht5530k-cli COMMAND --help' describes a command.
+
+)" + ExitCodesHelp();
+    return text;
+}
+
+std::string CommandHelp(const Command& command) {
+    std::string text = "Usage: ht5530k-cli " + std::string(command.name);
+    if (!command.synopsis.empty()) {
+        text += " " + std::string(command.synopsis);
+    }
+    text += " [options]\n\n" + command.describe();
+    if (!command.options.empty()) {
+        text += "\nOptions:\n" + OptionsHelp(command.options);
+    }
+    text +=
+        "\nOptions for every command:\n" + OptionsHelp(CommonOptions()) + "\n" + ExitCodesHelp();
+    return text;
+}
+
+} // namespace cli

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+
+#include "cli/arguments.h"
+
+namespace cli {
+
+// The options every command takes: which line, which module, how patiently.
+struct LineOptions {
+    std::optional<std::string> port; // a device path or COMn; none: comm.set's port
+    std::optional<int> baud;         // none: comm.set's rate
+    int address = 1;
+    int timeoutMs = 500;
+    int retries = 0;
+    bool verbose = false;
+};
+
+std::span<const OptionSpec> CommonOptions();
+
+// The rates the module speaks (8N1).
+std::span<const int> ModuleBauds();
+
+// The common options given, or what is wrong with them.
+std::variant<LineOptions, std::string> ReadLineOptions(const Arguments& arguments);
+
+} // namespace cli

@@ -1,0 +1,88 @@
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include <QCoreApplication>
+
+#include "cli/arguments.h"
+#include "cli/command.h"
+#include "cli/diagnostics.h"
+#include "cli/exit_codes.h"
+#include "cli/help_text.h"
+#include "cli/line_options.h"
+#include "cli/session.h"
+
+namespace {
+
+using namespace cli;
+
+// Where the command name is: after the common options written before it.
+std::size_t CommandPosition(const std::vector<std::string_view>& args) {
+    std::size_t i = 0;
+    while (i < args.size() && LooksLikeOption(args[i]) && args[i] != "--") {
+        const std::string_view arg = args[i];
+        const bool attached =
+            arg.starts_with("--") ? arg.find('=') != std::string_view::npos : arg.size() > 2;
+        bool takesValue = false;
+        for (const OptionSpec& spec : CommonOptions()) {
+            const bool named = arg.starts_with("--") ? arg.substr(2, spec.name.size()) == spec.name
+                                                     : spec.letter != 0 && arg[1] == spec.letter;
+            takesValue = takesValue || (named && !spec.value.empty());
+        }
+        i += takesValue && !attached ? 2 : 1;
+    }
+    return i;
+}
+
+int Main(const std::vector<std::string_view>& all) {
+    const std::size_t at = CommandPosition(all);
+    const Command* command = at < all.size() ? FindCommand(all[at]) : nullptr;
+    std::vector<std::string_view> args = all;
+    if (command != nullptr) {
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    std::vector<OptionSpec> specs(CommonOptions().begin(), CommonOptions().end());
+    if (command != nullptr) {
+        specs.insert(specs.end(), command->options.begin(), command->options.end());
+    } else {
+        specs.push_back({"version", 0, "", ""});
+    }
+    const ParsedArguments parsed = ParseArguments(specs, args);
+    const std::string_view name = command != nullptr ? command->name : std::string_view();
+    if (parsed.arguments.has("help")) {
+        const std::string help = command != nullptr
+                                     ? CommandHelp(*command)
+                                     : ProgramHelp(WindowSettings().fileToRead().toStdString());
+        std::fputs(help.c_str(), stdout);
+        return kSuccess;
+    }
+    if (parsed.arguments.has("version")) {
+        std::printf("ht5530k-cli %s\n", HT_VERSION);
+        return kSuccess;
+    }
+    if (!parsed.error.empty()) {
+        PrintUsageError(name, parsed.error);
+        return kUsage;
+    }
+    if (command == nullptr) {
+        PrintUsageError("", at < all.size() ? "unknown command '" + std::string(all[at]) + "'"
+                                            : std::string("no command given"));
+        return kUsage;
+    }
+    const auto line = ReadLineOptions(parsed.arguments);
+    if (const std::string* error = std::get_if<std::string>(&line)) {
+        PrintUsageError(name, *error);
+        return kUsage;
+    }
+    return command->run(Invocation{std::get<LineOptions>(line), parsed.arguments});
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    // The window's name: the same settings folder in ~/.config.
+    QCoreApplication::setApplicationName(QStringLiteral("ht5530k"));
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    return Main(args);
+}

@@ -1,0 +1,150 @@
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/command_support.h"
+#include "cli/commands.h"
+#include "cli/diagnostics.h"
+#include "cli/exit_codes.h"
+#include "cli/poll_run.h"
+
+namespace cli {
+
+namespace {
+
+constexpr std::array kOptions{
+    OptionSpec{"interval", 0, "MS", "a request every MS milliseconds, 10 to 86400000 (needed)"},
+    OptionSpec{"count", 0, "N", "stop after N exchanges"},
+    OptionSpec{"duration", 0, "S", "stop after S seconds (decimals allowed)"},
+    OptionSpec{"registers", 0, "1|2", "1: humidity only (default); 2: humidity and temperature"},
+    OptionSpec{"format", 0, "csv|jsonl|text", "how rows are written (default csv)"},
+    OptionSpec{"output", 'o', "FILE",
+               "write the rows to FILE (replaced) instead of standard\n"
+               "output"},
+};
+
+std::string Describe() {
+    return R"(Reads the module at an interval, one row per exchange, each written and
+flushed as it happens: a crash or Ctrl-C loses at most the row under way.
+Without --count or --duration it runs until interrupted (Ctrl-C, SIGTERM).
+At the end, and on SIGINT or SIGTERM, a summary goes to standard error: the
+requests sent (a retry is one), answered, timeouts, CRC errors, exceptions,
+other corrupt answers, the loss in %, the late requests and the response time
+min/median/max. On a terminal a status line shows the run as it goes.
+
+There is never more than one request on the line: when an answer or its
+time-out outlasts the interval, the next request waits for it and goes out
+at once (late), and the ticks that passed meanwhile are skipped.
+
+CSV columns, in this order: time (ISO 8601 UTC with milliseconds, when the
+request went out), address, outcome (ok, timeout, crc, exception, short,
+wrong-address or wrong-function), response_ms, humidity and temperature (two
+decimals, empty when absent), raw (hex of the bytes received). JSON lines
+carry the same keys, absent values as null.
+
+Exit status 1 when some exchanges failed; when none got a sound answer, the
+status of the last failure (4, 5 or 6).
+)";
+}
+
+std::optional<std::chrono::milliseconds> Seconds(std::string_view text) {
+    double seconds = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, seconds);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(seconds) ||
+        seconds <= 0 || seconds > 1e9) {
+        return std::nullopt;
+    }
+    return std::chrono::milliseconds(std::llround(seconds * 1000.0));
+}
+
+// The settings of the options, or nothing after a usage error was printed.
+std::optional<PollSettings> Settings(const Invocation& call) {
+    const Arguments& arguments = call.arguments;
+    PollSettings settings;
+    settings.address = call.line.address;
+    std::string error;
+    const auto registers = RegistersOption(arguments, error);
+    const auto format = ChoiceOption(arguments, "format", {"csv", "jsonl", "text"}, error);
+    const auto interval = arguments.value("interval");
+    const auto count = arguments.value("count");
+    const auto duration = arguments.value("duration");
+    if (error.empty() && !arguments.positionals.empty()) {
+        error = "poll takes no arguments";
+    }
+    if (error.empty() && !interval) {
+        error = "poll needs --interval MS";
+    }
+    if (error.empty()) {
+        if (const auto ms = ParseInteger(*interval, 10, 86'400'000)) {
+            settings.intervalMs = static_cast<int>(*ms);
+        } else {
+            error = "bad --interval '" + *interval + "': 10 to 86400000 milliseconds";
+        }
+    }
+    if (error.empty() && count && duration) {
+        error = "give --count or --duration, not both";
+    }
+    if (error.empty() && count) {
+        settings.count = ParseInteger(*count, 1, 1'000'000'000'000);
+        if (!settings.count) {
+            error = "bad --count '" + *count + "': a whole number from 1";
+        }
+    }
+    if (error.empty() && duration) {
+        settings.duration = Seconds(*duration);
+        if (!settings.duration) {
+            error = "bad --duration '" + *duration + "': seconds above 0";
+        }
+    }
+    if (!error.empty()) {
+        PrintUsageError("poll", error);
+        return std::nullopt;
+    }
+    settings.registers = *registers;
+    settings.format = *format;
+    return settings;
+}
+
+int Run(const Invocation& call) {
+    const std::optional<PollSettings> settings = Settings(call);
+    if (!settings) {
+        return kUsage;
+    }
+    std::FILE* rows = stdout;
+    if (const auto output = call.arguments.value("output")) {
+        rows = std::fopen(output->c_str(), "w");
+        if (rows == nullptr) {
+            PrintUsageError("poll", "cannot write " + *output + ": " + std::strerror(errno));
+            return kUsage;
+        }
+    }
+    Session session(call.line);
+    int code = kPortError;
+    if (session.open()) {
+        PollRun run(session, *settings, rows);
+        run.start();
+        code = session.run();
+    }
+    if (rows != stdout) {
+        std::fclose(rows);
+    }
+    return code;
+}
+
+} // namespace
+
+const Command kPollCommand{
+    "poll",
+    "--interval MS [--count N | --duration S] [--registers 1|2] [--format csv|jsonl|text] "
+    "[--output FILE]",
+    "read at an interval, one row per exchange",
+    Describe,
+    kOptions,
+    Run,
+};
+
+} // namespace cli

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include <QObject>
+#include <QTimer>
+
+#include "cli/poll_summary.h"
+#include "cli/session.h"
+#include "cli/status_line.h"
+#include "cli/stop_signals.h"
+
+namespace cli {
+
+struct PollSettings {
+    int address = 1;
+    int registers = 1;
+    int intervalMs = 1000;
+    std::optional<long long> count;
+    std::optional<std::chrono::milliseconds> duration;
+    std::string format = "csv"; // csv, jsonl or text
+};
+
+// Polling on a schedule of ticks `intervalMs` apart from the start. One
+// exchange at a time: a request whose tick comes while the one before is
+// still waiting goes out when that one ends, and ticks that passed meanwhile
+// are skipped. Every exchange is written to `rows` and flushed at once.
+class PollRun : public QObject {
+    Q_OBJECT
+public:
+    PollRun(Session& session, const PollSettings& settings, std::FILE* rows,
+            QObject* parent = nullptr);
+
+    void start();
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void send();
+    void exchanged(const Session::Exchange& exchange);
+    void scheduleNext();
+    void end(std::optional<int> code = std::nullopt);
+    void writeRow(const std::string& text);
+    std::string statusText(const Session::Exchange& last) const;
+
+    Session& m_session;
+    PollSettings m_settings;
+    std::FILE* m_rows;
+    PollSummary m_summary;
+    StatusLine m_status;
+    StopSignals m_signals;
+    QTimer m_tick;
+    Clock::time_point m_start;
+    long long m_tickIndex = 0; // the tick of the last request
+    long long m_exchanges = 0;
+    long long m_failed = 0;
+    std::optional<Outcome> m_lastFailure;
+};
+
+} // namespace cli

@@ -1,0 +1,83 @@
+#include "cli/poll_summary.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "cli/row_format.h"
+
+namespace cli {
+
+void PollSummary::add(Outcome outcome, std::optional<double> responseMs) {
+    ++m_sent;
+    switch (outcome) {
+    case Outcome::Ok:
+        ++m_answered;
+        if (responseMs) {
+            m_times.push_back(static_cast<float>(*responseMs));
+        }
+        break;
+    case Outcome::Timeout:
+        ++m_timeouts;
+        break;
+    case Outcome::Crc:
+        ++m_crcErrors;
+        break;
+    case Outcome::Exception:
+        ++m_exceptions;
+        break;
+    case Outcome::Short:
+    case Outcome::WrongAddress:
+    case Outcome::WrongFunction:
+        ++m_corrupt;
+        break;
+    }
+}
+
+double PollSummary::lossPercent() const {
+    return m_sent == 0 ? 0.0 : 100.0 * (m_sent - m_answered) / m_sent;
+}
+
+std::optional<double> PollSummary::minMs() const {
+    if (m_times.empty()) {
+        return std::nullopt;
+    }
+    return *std::ranges::min_element(m_times);
+}
+
+std::optional<double> PollSummary::maxMs() const {
+    if (m_times.empty()) {
+        return std::nullopt;
+    }
+    return *std::ranges::max_element(m_times);
+}
+
+std::optional<double> PollSummary::medianMs() const {
+    if (m_times.empty()) {
+        return std::nullopt;
+    }
+    std::vector<float> sorted = m_times;
+    std::ranges::sort(sorted);
+    const std::size_t middle = sorted.size() / 2;
+    if (sorted.size() % 2 == 1) {
+        return sorted[middle];
+    }
+    return (static_cast<double>(sorted[middle - 1]) + sorted[middle]) / 2.0;
+}
+
+std::string PollSummary::text() const {
+    char loss[32];
+    std::snprintf(loss, sizeof loss, "%.1f%%", lossPercent());
+    std::string text = std::to_string(m_sent) + " sent, " + std::to_string(m_answered) +
+                       " answered, " + std::to_string(m_timeouts) + " timeouts, " +
+                       std::to_string(m_crcErrors) + " CRC errors, " +
+                       std::to_string(m_exceptions) + " exceptions, " + std::to_string(m_corrupt) +
+                       " other corrupt, " + loss + " loss, " + std::to_string(m_late) + " late (" +
+                       std::to_string(m_skipped) + " ticks skipped)\n";
+    if (m_times.empty()) {
+        return text + "no sound answer, no response times\n";
+    }
+    return text + "response time min/median/max = " + Milliseconds(*minMs()) + "/" +
+           Milliseconds(*medianMs()) + "/" + Milliseconds(*maxMs()) + " ms\n";
+}
+
+} // namespace cli

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace cli {
+
+// A register value in hundredths, as the window decodes it: up to 20000 as
+// it is, above that two's complement, and nothing for 65535 (no reading).
+std::optional<std::int32_t> DecodeRegister(std::uint16_t value);
+
+// What a register read answered; a register not read, or without a reading,
+// is empty.
+struct Reading {
+    int registers = 0;                       // how many were read: 0, 1 or 2
+    std::optional<std::int32_t> humidity;    // register 0, hundredths of %RH
+    std::optional<std::int32_t> temperature; // register 1, hundredths of a degree
+};
+
+// The registers of a sound register read answer (from start register 0) of
+// `count` registers.
+Reading ReadingOf(std::span<const std::uint8_t> answer, int count);
+
+} // namespace cli

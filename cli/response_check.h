@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+// How one exchange ended.
+enum class Outcome {
+    Ok,
+    Timeout,       // nothing arrived
+    Crc,           // the frame's CRC does not check
+    Exception,     // a well-formed exception response
+    Short,         // the time-out passed with the frame incomplete
+    WrongAddress,  // a sound frame from another address
+    WrongFunction, // a sound frame with another function code
+};
+
+// The name in poll rows and summaries: "ok", "timeout", "crc", ...
+std::string_view OutcomeName(Outcome outcome);
+
+// What answer a request awaits.
+struct Expectation {
+    // Addresses an answer may come from; empty: any (requests to the shared
+    // address 250 are answered from the module's own address).
+    std::vector<std::uint8_t> addresses;
+    std::uint8_t function = 0;
+    // The whole answer's length; 0: read from the byte count in byte 2
+    // (five bytes around it), as for the address read.
+    std::size_t length = 0;
+};
+
+struct Verdict {
+    Outcome outcome = Outcome::Timeout;
+    std::size_t length = 0;         // bytes of the received block that make the answer
+    std::uint8_t exceptionCode = 0; // for Outcome::Exception
+};
+
+// The answer judged from the bytes received so far: nothing while it may
+// still be incomplete. Bytes after a complete answer are not part of it.
+std::optional<Verdict> JudgeSoFar(const Expectation& expected,
+                                  std::span<const std::uint8_t> received);
+
+// The verdict once the time-out has passed: what JudgeSoFar would say, or
+// why the bytes received are no answer.
+Verdict JudgeAtTimeout(const Expectation& expected, std::span<const std::uint8_t> received);
+
+// The exit status an exchange's outcome gives a command.
+int ExitCodeOf(Outcome outcome);
+
+// "02 (illegal data address)"
+std::string ExceptionText(std::uint8_t code);
+
+} // namespace cli

@@ -1,0 +1,73 @@
+#include "cli/row_format.h"
+
+#include <cstdio>
+
+#include "codec/value_text.h"
+
+namespace cli {
+
+namespace {
+
+std::string OrEmpty(const std::optional<std::int32_t>& value) {
+    return value ? Hundredths(*value) : std::string();
+}
+
+std::string OrNull(const std::optional<std::int32_t>& value) {
+    return value ? Hundredths(*value) : std::string("null");
+}
+
+} // namespace
+
+std::string Hundredths(std::int32_t value) {
+    return codec::FormatHundredths(value);
+}
+
+std::string Milliseconds(double ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", ms);
+    return text;
+}
+
+std::string CsvHeader() {
+    return "time,address,outcome,response_ms,humidity,temperature,raw\n";
+}
+
+std::string CsvRow(const Row& row) {
+    // No value holds a comma, a quote or a line end: nothing needs quoting.
+    return row.time + ',' + std::to_string(row.address) + ',' +
+           std::string(OutcomeName(row.outcome)) + ',' +
+           (row.responseMs ? Milliseconds(*row.responseMs) : std::string()) + ',' +
+           OrEmpty(row.reading.humidity) + ',' + OrEmpty(row.reading.temperature) + ',' + row.raw +
+           '\n';
+}
+
+std::string JsonRow(const Row& row) {
+    return "{\"time\":\"" + row.time + "\",\"address\":" + std::to_string(row.address) +
+           ",\"outcome\":\"" + std::string(OutcomeName(row.outcome)) + "\",\"response_ms\":" +
+           (row.responseMs ? Milliseconds(*row.responseMs) : std::string("null")) +
+           ",\"humidity\":" + OrNull(row.reading.humidity) +
+           ",\"temperature\":" + OrNull(row.reading.temperature) + ",\"raw\":\"" + row.raw +
+           "\"}\n";
+}
+
+std::string TextRow(const Row& row) {
+    std::string text = row.time + " address " + std::to_string(row.address) + ' ' +
+                       std::string(OutcomeName(row.outcome));
+    if (row.responseMs) {
+        text += ' ' + Milliseconds(*row.responseMs) + " ms";
+    }
+    if (row.outcome == Outcome::Ok) {
+        text += row.reading.humidity ? " humidity " + Hundredths(*row.reading.humidity) + " %RH"
+                                     : std::string(" humidity: no reading");
+        if (row.reading.registers >= 2) {
+            text += row.reading.temperature
+                        ? " temperature " + Hundredths(*row.reading.temperature) + " °C"
+                        : std::string(" temperature: no reading");
+        }
+    } else if (!row.raw.empty()) {
+        text += ": " + row.raw;
+    }
+    return text + '\n';
+}
+
+} // namespace cli

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/reading.h"
+#include "cli/response_check.h"
+
+namespace cli {
+
+// One exchange as poll and read report it.
+struct Row {
+    std::string time; // when the request went out: ISO 8601 UTC with milliseconds
+    int address = 0;
+    Outcome outcome = Outcome::Timeout;
+    std::optional<double> responseMs; // none when nothing arrived
+    Reading reading;                  // empty unless the outcome is Ok
+    std::string raw;                  // hex text of the bytes received
+};
+
+// "time,address,outcome,response_ms,humidity,temperature,raw" and a line end.
+std::string CsvHeader();
+// Values as in the header; hundredths with two decimals, empty when absent.
+std::string CsvRow(const Row& row);
+// One JSON object on one line with the same keys; absent values are null.
+std::string JsonRow(const Row& row);
+// For people: "2024-05-01T12:00:00.123Z address 1 ok 1.52 ms humidity 45.00 %RH".
+std::string TextRow(const Row& row);
+
+// Hundredths with two decimals: 4550 -> "45.50", -2 -> "-0.02".
+std::string Hundredths(std::int32_t value);
+// Milliseconds with two decimals.
+std::string Milliseconds(double ms);
+
+} // namespace cli

@@ -1,0 +1,203 @@
+#include <array>
+#include <cstdio>
+#include <deque>
+
+#include "cli/command_support.h"
+#include "cli/commands.h"
+#include "cli/diagnostics.h"
+#include "cli/exit_codes.h"
+#include "cli/scan_plan.h"
+#include "codec/frames.h"
+
+namespace cli {
+
+namespace {
+
+const std::vector<int> kAllBauds(ModuleBauds().begin(), ModuleBauds().end());
+constexpr AddressRange kDefaultRange{1, 35};
+
+constexpr std::array kOptions{
+    OptionSpec{"bauds", 0, "LIST",
+               "rates to try, e.g. 9600,19200 (default all four,\n"
+               "or the one of --baud)"},
+    OptionSpec{"addresses", 0, "A-B", "addresses to read at each rate (default 1-35)"},
+    OptionSpec{"format", 0, "text|jsonl", "how modules found are printed (default text)"},
+};
+
+std::string Seconds(int ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", ms / 1000.0);
+    return text;
+}
+
+std::string Describe() {
+    std::string timeouts;
+    for (const int baud : kAllBauds) {
+        timeouts += (timeouts.empty() ? "" : ", ") + std::to_string(ScanTimeoutMs(baud)) +
+                    " ms at " + std::to_string(baud);
+    }
+    return "Finds modules on the line. At each rate: the address read (to 250, which\n"
+           "every module answers), then a register read at each address of the range,\n"
+           "and at the address the address read named if that lies outside it. Each\n"
+           "request has a short time-out of its own instead of --timeout: the line time\n"
+           "of the request and its answer at 11 bits a character, and 50 ms for the\n"
+           "module (" +
+           timeouts + " baud). A full default scan takes at most " +
+           Seconds(ScanWorstCaseMs(kAllBauds, kDefaultRange)) +
+           ".\n\n"
+           "Prints one line per module found: \"9600 baud, address 17: humidity 45.00 %RH\";\n"
+           "with --format jsonl one JSON object with the keys baud, address and humidity.\n"
+           "Exit status 4 when no module answered.\n";
+}
+
+struct Found {
+    int baud;
+    int address;
+};
+
+// One rate after the other, one request at a time.
+class ScanRun {
+public:
+    ScanRun(Session& session, std::vector<int> bauds, AddressRange range, bool json)
+        : m_session(session), m_bauds(std::move(bauds)), m_range(range), m_json(json) {}
+
+    void start() { nextBaud(); }
+
+private:
+    void nextBaud() {
+        if (m_baudIndex >= m_bauds.size()) {
+            m_session.finish(m_found.empty() ? kNoAnswer : kSuccess);
+            return;
+        }
+        const int baud = m_bauds[m_baudIndex];
+        if (!m_session.serial().setBaud(baud)) {
+            PrintError("cannot set " + std::to_string(baud) + " baud on the port");
+            m_session.finish(kPortError);
+            return;
+        }
+        m_session.trace().note("scanning at " + std::to_string(baud) + " baud");
+        m_session.exchange(
+            codec::AddressRead().bytes, AddressReadExpectation(),
+            [this](const Session::Exchange& exchange) { addressRead(exchange); },
+            ScanTimeoutMs(baud));
+    }
+
+    void addressRead(const Session::Exchange& exchange) {
+        m_pending.clear();
+        for (int address = m_range.first; address <= m_range.last; ++address) {
+            m_pending.push_back(address);
+        }
+        m_named.reset();
+        if (exchange.ok()) {
+            m_named = exchange.attempt.received[0];
+            if (*m_named < m_range.first || *m_named > m_range.last) {
+                m_pending.push_back(*m_named);
+            }
+        }
+        nextAddress();
+    }
+
+    void nextAddress() {
+        if (m_pending.empty()) {
+            ++m_baudIndex;
+            nextBaud();
+            return;
+        }
+        const int address = m_pending.front();
+        m_pending.pop_front();
+        m_session.exchange(
+            ReadRequest(address, 1).bytes, RegisterReadExpectation(address, 1),
+            [this, address](const Session::Exchange& exchange) { registerRead(address, exchange); },
+            ScanTimeoutMs(m_bauds[m_baudIndex]));
+    }
+
+    void registerRead(int address, const Session::Exchange& exchange) {
+        const int baud = m_bauds[m_baudIndex];
+        if (exchange.ok()) {
+            m_found.push_back({baud, address});
+            const Reading reading = ReadingOf(exchange.attempt.answer(), 1);
+            const std::string humidity =
+                reading.humidity ? Hundredths(*reading.humidity) : std::string();
+            if (m_json) {
+                std::printf("{\"baud\":%d,\"address\":%d,\"humidity\":%s}\n", baud, address,
+                            humidity.empty() ? "null" : humidity.c_str());
+            } else {
+                std::printf("%d baud, address %d: %s\n", baud, address,
+                            humidity.empty() ? "no reading"
+                                             : ("humidity " + humidity + " %RH").c_str());
+            }
+            std::fflush(stdout);
+        } else if (m_named && *m_named == address) {
+            PrintError("at " + std::to_string(baud) + " baud a module answered the address read " +
+                       "with " + std::to_string(address) + ", but a register read there got " +
+                       std::string(OutcomeName(exchange.attempt.verdict.outcome)));
+        }
+        nextAddress();
+    }
+
+    Session& m_session;
+    std::vector<int> m_bauds;
+    AddressRange m_range;
+    bool m_json;
+    std::size_t m_baudIndex = 0;
+    std::deque<int> m_pending;
+    std::optional<int> m_named;
+    std::vector<Found> m_found;
+};
+
+int Run(const Invocation& call) {
+    std::string error;
+    std::vector<int> bauds = call.line.baud ? std::vector<int>{*call.line.baud} : kAllBauds;
+    AddressRange range = kDefaultRange;
+    const auto format = ChoiceOption(call.arguments, "format", {"text", "jsonl"}, error);
+    if (const auto list = call.arguments.value("bauds")) {
+        if (const auto parsed = ParseBauds(*list)) {
+            bauds = *parsed;
+        } else {
+            error = "bad --bauds '" + *list + "': rates from 4800, 9600, 14400, 19200, " +
+                    "separated by commas";
+        }
+    }
+    if (const auto text = call.arguments.value("addresses")) {
+        if (const auto parsed = ParseAddressRange(*text)) {
+            range = *parsed;
+        } else {
+            error = "bad --addresses '" + *text + "': A-B with 1 <= A <= B <= 255";
+        }
+    }
+    if (error.empty() && !call.arguments.positionals.empty()) {
+        error = "scan takes no arguments";
+    }
+    if (!error.empty()) {
+        PrintUsageError("scan", error);
+        return kUsage;
+    }
+    std::string plan;
+    for (const int baud : bauds) {
+        plan += (plan.empty() ? "" : ", ") + std::to_string(baud) + " baud (time-out " +
+                std::to_string(ScanTimeoutMs(baud)) + " ms)";
+    }
+    std::fprintf(stderr, "ht5530k-cli: scanning addresses %d-%d at %s; at most %s\n", range.first,
+                 range.last, plan.c_str(), Seconds(ScanWorstCaseMs(bauds, range)).c_str());
+
+    Session session(call.line);
+    if (!session.open()) {
+        return kPortError;
+    }
+    ScanRun run(session, std::move(bauds), range, *format == "jsonl");
+    run.start();
+    return session.run();
+}
+
+} // namespace
+
+const Command kScanCommand{
+    "scan",
+    "[--bauds LIST] [--addresses A-B] [--format text|jsonl]",
+    "find modules: each baud rate, a range of addresses",
+    Describe,
+    kOptions,
+    Run,
+};
+
+} // namespace cli

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+struct AddressRange {
+    int first = 1;
+    int last = 35;
+};
+
+// "4800,19200": rates the module speaks, each once, in the order given.
+std::optional<std::vector<int>> ParseBauds(std::string_view text);
+// "1-35" or a single address "17"; from 1 to 255, first no greater than last.
+std::optional<AddressRange> ParseAddressRange(std::string_view text);
+
+// The time-out of each scan request at `baud`: the line time of a request
+// and a two-register answer (11 bits a character) and 50 ms for the module.
+int ScanTimeoutMs(int baud);
+
+// The longest a scan can take: at each rate the address read, a read at each
+// address of the range, and one at an address the address read named
+// outside it.
+int ScanWorstCaseMs(const std::vector<int>& bauds, const AddressRange& range);
+
+} // namespace cli

@@ -1,0 +1,170 @@
+#include "cli/serial_line.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+#include <QFileInfo>
+
+namespace cli {
+
+namespace {
+
+QString Missing(const QString& device) {
+    const QFileInfo file(device);
+    if (file.isSymLink()) {
+        return QStringLiteral("%1 is a link to %2, which does not exist (is the program or "
+                              "adapter behind it there?)")
+            .arg(device, file.symLinkTarget());
+    }
+    return QStringLiteral("%1 does not exist (is the adapter plugged in? ls /dev/serial/by-id)")
+        .arg(device);
+}
+
+// QSerialPort reports a lock held by another program, an exclusive open
+// and a lack of permission all as a PermissionError.
+QString Refused(const QString& device, const QString& opened) {
+    if (::access(opened.toLocal8Bit().constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+        return QStringLiteral("no permission to open %1: serial devices belong to the group "
+                              "dialout; add yourself with: sudo usermod -aG dialout \"$USER\", "
+                              "then log out and in again")
+            .arg(device);
+    }
+    return QStringLiteral("%1 is busy: another program holds it (fuser -v %2 shows which)")
+        .arg(device, opened);
+}
+
+} // namespace
+
+SerialLine::SerialLine(const FrameTrace& trace, QObject* parent)
+    : QObject(parent), m_trace(trace), m_port(this) {
+    m_timeout.setSingleShot(true);
+    m_timeout.setTimerType(Qt::PreciseTimer);
+    connect(&m_timeout, &QTimer::timeout, this, &SerialLine::timedOut);
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialLine::bytesArrived);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLine::errorOccurred);
+}
+
+SerialLine::~SerialLine() {
+    m_port.disconnect(this);
+    if (m_port.isOpen()) {
+        m_port.close();
+    }
+}
+
+std::optional<QString> SerialLine::open(const QString& device, int baud) {
+    m_device = device;
+    // Open the device itself, not a link to it: the lock file other programs
+    // see is named after the device (as the window does).
+    const QFileInfo file(device);
+    const QString target = file.isAbsolute() ? file.canonicalFilePath() : QString();
+    if (file.isAbsolute() && target.isEmpty()) {
+        return Missing(device);
+    }
+    const QString opened = target.isEmpty() ? device : target;
+    m_port.setPortName(opened);
+    // A plain number: 14400 has no QSerialPort::BaudRate and is set as a custom rate.
+    m_port.setBaudRate(baud);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (m_port.open(QIODevice::ReadWrite)) {
+        return std::nullopt;
+    }
+    switch (m_port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return Missing(device);
+    case QSerialPort::PermissionError:
+        return Refused(device, opened);
+    default:
+        return QStringLiteral("cannot open %1: %2").arg(device, m_port.errorString());
+    }
+}
+
+bool SerialLine::setBaud(int baud) {
+    return m_port.setBaudRate(baud);
+}
+
+void SerialLine::send(std::span<const std::uint8_t> request, const Expectation& expected,
+                      int timeoutMs, Done done) {
+    if (!m_port.isOpen()) {
+        return; // lost: the owner has heard of it
+    }
+    m_port.clear(QSerialPort::Input);
+    m_port.readAll();
+    m_expected = expected;
+    m_attempt = Attempt{};
+    m_lastByteMs.reset();
+    m_done = std::move(done);
+    m_active = true;
+    m_attempt.sentAt = QDateTime::currentDateTimeUtc();
+    m_trace.sent(request);
+    m_port.write(reinterpret_cast<const char*>(request.data()),
+                 static_cast<qint64>(request.size()));
+    // Out now, in one write: the module times a frame by the gaps in it.
+    if (m_port.isOpen()) {
+        m_port.flush();
+    }
+    m_clock.start();
+    m_timeout.start(timeoutMs);
+}
+
+void SerialLine::bytesArrived() {
+    const QByteArray bytes = m_port.readAll();
+    if (!m_active) {
+        return; // after the answer: dropped before the next request anyway
+    }
+    m_attempt.received.insert(m_attempt.received.end(), bytes.begin(), bytes.end());
+    m_lastByteMs = static_cast<double>(m_clock.nsecsElapsed()) / 1e6;
+    if (const auto verdict = JudgeSoFar(m_expected, m_attempt.received)) {
+        complete(*verdict, m_lastByteMs);
+    }
+}
+
+void SerialLine::timedOut() {
+    if (m_active) {
+        complete(JudgeAtTimeout(m_expected, m_attempt.received), m_lastByteMs);
+    }
+}
+
+void SerialLine::complete(const Verdict& verdict, std::optional<double> responseMs) {
+    m_timeout.stop();
+    m_active = false;
+    m_attempt.verdict = verdict;
+    m_attempt.responseMs = responseMs;
+    m_trace.received(m_attempt.received);
+    // The callback may send the next request, which replaces m_done.
+    const Done done = std::move(m_done);
+    done(m_attempt);
+}
+
+void SerialLine::errorOccurred(QSerialPort::SerialPortError error) {
+    if (!m_port.isOpen()) {
+        return; // a failed open is reported by open()
+    }
+    switch (error) {
+    case QSerialPort::ReadError:
+    case QSerialPort::ResourceError:
+    case QSerialPort::WriteError:
+        break;
+    default:
+        return;
+    }
+    // Closed at once: a hung-up pseudo-terminal stays readable and would
+    // report the error on every turn of the event loop.
+    const QString reason = m_port.errorString();
+    m_port.close();
+    m_timeout.stop();
+    m_active = false;
+    m_done = nullptr;
+    QMetaObject::invokeMethod(
+        this,
+        [this, reason] {
+            emit lost(QStringLiteral("the port %1 was lost (%2): unplugged, or the program "
+                                     "behind it ended")
+                          .arg(m_device, reason));
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace cli

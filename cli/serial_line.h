@@ -1,0 +1,77 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QSerialPort>
+#include <QString>
+#include <QTimer>
+
+#include "cli/frame_trace.h"
+#include "cli/response_check.h"
+
+namespace cli {
+
+// One request and what came back.
+struct Attempt {
+    QDateTime sentAt;
+    Verdict verdict;
+    std::vector<std::uint8_t> received; // every byte that arrived for it
+    std::optional<double> responseMs;   // until the answer was whole (or the last byte came)
+    std::span<const std::uint8_t> answer() const {
+        return std::span(received).first(std::min(verdict.length, received.size()));
+    }
+};
+
+// The serial port, 8N1, with one exchange at a time: a request written whole,
+// its answer collected as it arrives and judged as soon as it is complete,
+// or when the time-out passes. All of it runs on the event loop.
+class SerialLine : public QObject {
+    Q_OBJECT
+public:
+    using Done = std::function<void(const Attempt&)>;
+
+    explicit SerialLine(const FrameTrace& trace, QObject* parent = nullptr);
+    ~SerialLine() override;
+
+    // Opens the device at `baud`; gives the reason for the user when it
+    // fails: missing, busy, no permission (with the fix), or the system's.
+    std::optional<QString> open(const QString& device, int baud);
+    bool setBaud(int baud);
+
+    // Sends `request` and calls `done` once with the outcome, unless the
+    // port is lost first. Bytes still waiting from earlier traffic are
+    // dropped before the request goes out.
+    void send(std::span<const std::uint8_t> request, const Expectation& expected, int timeoutMs,
+              Done done);
+
+signals:
+    // The device vanished (unplugged, or the program behind a
+    // pseudo-terminal ended); the port is closed and no exchange ends.
+    void lost(const QString& reason);
+
+private:
+    void bytesArrived();
+    void timedOut();
+    void complete(const Verdict& verdict, std::optional<double> responseMs);
+    void errorOccurred(QSerialPort::SerialPortError error);
+
+    const FrameTrace& m_trace;
+    QSerialPort m_port;
+    QString m_device;
+    QTimer m_timeout;
+    QElapsedTimer m_clock;
+    bool m_active = false;
+    Expectation m_expected;
+    Attempt m_attempt;
+    std::optional<double> m_lastByteMs;
+    Done m_done;
+};
+
+} // namespace cli

@@ -1,0 +1,153 @@
+#include <array>
+#include <cstdio>
+
+#include "cli/command_support.h"
+#include "cli/commands.h"
+#include "cli/diagnostics.h"
+#include "cli/exit_codes.h"
+#include "codec/frames.h"
+#include "codec/protocol.h"
+#include "config/address_rules.h"
+
+namespace cli {
+
+namespace {
+
+constexpr std::size_t kEchoLength = 8;
+
+constexpr std::array kOptions{
+    OptionSpec{"from", 0, "OLD",
+               "the module's address now (default: asked with the\n"
+               "address read, so only one module may be on the line)"},
+};
+
+std::string Describe() {
+    return R"(Changes the module's address to NEW, as the window's 执行 (execute) does:
+the address change (register 0x0B00) goes to OLD, then a register read at NEW
+verifies that the module answers there. NEW and OLD pass the window's checks,
+with its messages: both numbers (their integer part counts), both at least 1,
+NEW different from OLD and at most 35. A refusal ends with status 2.
+
+Without --from, OLD is what the address read answers. With --retries every
+step is sent again when it got no sound answer. When the module's echo of
+the change is missing or garbled, the read at NEW still decides: the change
+may have been made all the same. Status 7 when nothing answers at NEW.
+)";
+}
+
+// The steps of one change, each waiting for the one before.
+class AddressChange {
+public:
+    AddressChange(Session& session, std::string next)
+        : m_session(session), m_next(std::move(next)) {}
+
+    void fromAddressRead() {
+        std::fputs("ht5530k-cli: only one module may be on the line: every module answers the "
+                   "address read\n",
+                   stderr);
+        m_session.exchange(codec::AddressRead().bytes, AddressReadExpectation(),
+                           [this](const Session::Exchange& exchange) {
+                               if (!exchange.ok()) {
+                                   fail("address read: ", exchange);
+                                   return;
+                               }
+                               change(std::to_string(exchange.attempt.received[0]));
+                           });
+    }
+
+    void change(const std::string& current) {
+        const config::ChangeDecision decision = config::CheckAddressChange(current, m_next);
+        if (!decision.request) {
+            PrintError(decision.refusal);
+            m_session.finish(kUsage);
+            return;
+        }
+        const codec::Frame& bytes = decision.request->bytes;
+        m_from = bytes[0];
+        m_to = bytes[5];
+        // The module echoes the write, from its new address or its old one.
+        const Expectation echo{{m_from, m_to}, codec::kWriteSingleRegister, kEchoLength};
+        m_session.exchange(bytes, echo, [this](const Session::Exchange& exchange) {
+            if (exchange.attempt.verdict.outcome == Outcome::Exception) {
+                fail("address change: ", exchange);
+                return;
+            }
+            if (!exchange.ok()) {
+                PrintError("address change: " + FailureText(exchange, timeoutMs()) +
+                           "; reading at " + std::to_string(m_to) + " to see whether it was made");
+                m_changeFailure = exchange.attempt.verdict.outcome;
+            }
+            verify();
+        });
+    }
+
+private:
+    void verify() {
+        m_session.exchange(
+            ReadRequest(m_to, 1).bytes, RegisterReadExpectation(m_to, 1),
+            [this](const Session::Exchange& exchange) {
+                if (!exchange.ok()) {
+                    PrintError("verification failed: a read at " + std::to_string(m_to) + " got " +
+                               FailureText(exchange, timeoutMs()));
+                    m_session.finish(m_changeFailure ? ExitCodeOf(*m_changeFailure)
+                                                     : kVerifyFailed);
+                    return;
+                }
+                const Reading reading = ReadingOf(exchange.attempt.answer(), 1);
+                std::printf("address %d -> %d, verified: humidity %s at %d\n", m_from, m_to,
+                            reading.humidity ? (Hundredths(*reading.humidity) + " %RH").c_str()
+                                             : "no reading",
+                            m_to);
+                m_session.finish(kSuccess);
+            });
+    }
+
+    void fail(const std::string& step, const Session::Exchange& exchange) {
+        PrintError(step + FailureText(exchange, timeoutMs()));
+        m_session.finish(ExitCodeOf(exchange.attempt.verdict.outcome));
+    }
+
+    int timeoutMs() const { return m_session.options().timeoutMs; }
+
+    Session& m_session;
+    std::string m_next;
+    std::uint8_t m_from = 0;
+    std::uint8_t m_to = 0;
+    std::optional<Outcome> m_changeFailure;
+};
+
+int Run(const Invocation& call) {
+    if (call.arguments.positionals.size() != 1) {
+        PrintUsageError("set-address", "set-address takes one argument: the new address");
+        return kUsage;
+    }
+    const std::string next = call.arguments.positionals.front();
+    const std::optional<std::string> from = call.arguments.value("from");
+    // With both addresses known, the window's checks come before the line.
+    if (from) {
+        if (const auto decision = config::CheckAddressChange(*from, next); !decision.request) {
+            PrintError(decision.refusal);
+            return kUsage;
+        }
+    }
+    Session session(call.line);
+    if (!session.open()) {
+        return kPortError;
+    }
+    AddressChange change(session, next);
+    if (from) {
+        change.change(*from);
+    } else {
+        change.fromAddressRead();
+    }
+    return session.run();
+}
+
+} // namespace
+
+const Command kSetAddressCommand{
+    "set-address", "NEW [--from OLD]", "change the module's address and verify it",
+    Describe,      kOptions,           Run,
+};
+
+} // namespace cli

@@ -1,0 +1,467 @@
+#include <unistd.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "cli_run.h"
+#include "support/simulator.h"
+
+// ht5530k-cli against the virtual module on a pseudo-terminal: every
+// command, the faults a line has and the exit status each gives.
+namespace {
+
+// The module's line, reached through its COM4 link, at 19200 baud.
+QStringList Line(const SimProcess& sim) {
+    return {QStringLiteral("-p"), sim.link, QStringLiteral("-b"), QStringLiteral("19200")};
+}
+
+QStringList Lines(const QString& text) {
+    return text.split('\n', Qt::SkipEmptyParts);
+}
+
+// The outcome column of every CSV row of the output.
+QStringList Outcomes(const QString& csv) {
+    QStringList outcomes;
+    const QStringList rows = Lines(csv);
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        outcomes << rows[i].section(',', 2, 2);
+    }
+    return outcomes;
+}
+
+} // namespace
+
+class TestCliSim : public QObject {
+    Q_OBJECT
+private slots:
+    void reads_data() {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QStringList>("cliArgs");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("humidity") << QStringList{"--humidity", "45.5"} << QStringList{"read"}
+                                  << "humidity 45.50 %RH\n";
+        QTest::newRow("both, below zero")
+            << QStringList{"--humidity", "80", "--temperature", "-12.5"}
+            << QStringList{"read", "--registers", "2"}
+            << "humidity 80.00 %RH\ntemperature -12.50 °C\n";
+        QTest::newRow("full scale") << QStringList{"--humidity", "100", "--temperature", "125"}
+                                    << QStringList{"read", "--registers=2"}
+                                    << "humidity 100.00 %RH\ntemperature 125.00 °C\n";
+        QTest::newRow("address 17") << QStringList{"--address", "17", "--humidity", "0"}
+                                    << QStringList{"-a", "17", "read"} << "humidity 0.00 %RH\n";
+        QTest::newRow("address read")
+            << QStringList{"--address", "17"} << QStringList{"address"} << "17\n";
+    }
+    void reads() {
+        QFETCH(QStringList, simArgs);
+        QFETCH(QStringList, cliArgs);
+        QFETCH(QString, out);
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), simArgs + QStringList{"--no-drift"}));
+        const CliRun run = RunCli(cliArgs + Line(sim));
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QCOMPARE(run.out, out);
+    }
+
+    // The JSON and CSV forms, and the frames on standard error with -v.
+    void readFormats() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(),
+                          {"--humidity", "45.5", "--temperature", "-12.5", "--no-drift"}));
+        const CliRun json =
+            RunCli(QStringList{"read", "--registers", "2", "--format", "json", "-v"} + Line(sim));
+        QCOMPARE(json.exitCode, 0);
+        const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        QCOMPARE(object["address"].toInt(), 1);
+        QCOMPARE(object["humidity"].toDouble(), 45.5);
+        QCOMPARE(object["temperature"].toDouble(), -12.5);
+        QCOMPARE(object["raw"].toString(), QString("01 03 04 11 C6 FB 1E DC 0A"));
+        QVERIFY(object["response_ms"].toDouble() > 0);
+        QVERIFY2(json.err.contains(QString(" sent: 01 03 00 00 00 02 C4 0B \n")),
+                 qPrintable(json.err));
+        QVERIFY2(json.err.contains(" received: 01 03 04 11 C6 FB 1E DC 0A\n"),
+                 qPrintable(json.err));
+        QVERIFY2(json.err.contains(
+                     QStringLiteral("port %1 -> %2, 19200 baud 8N1").arg(sim.link, sim.device)),
+                 qPrintable(json.err));
+
+        const CliRun csv = RunCli(QStringList{"read", "--format", "csv"} + Line(sim));
+        QCOMPARE(csv.exitCode, 0);
+        const QStringList rows = Lines(csv.out);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0], QString("time,address,outcome,response_ms,humidity,temperature,raw"));
+        QVERIFY2(rows[1].endsWith(",1,ok," + rows[1].section(',', 3, 3) +
+                                  ",45.50,,01 03 02 11 C6 34 46"),
+                 qPrintable(rows[1]));
+        QVERIFY(json.err.contains("sent:") && !csv.err.contains("sent:"));
+    }
+
+    // Each fault of the line ends a read and a poll with its own status, and
+    // every poll row names it.
+    void faults_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("cliArgs");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("silent: read") << "silent" << QStringList{"read"} << 4 << ""
+                                      << "no answer within 200 ms";
+        QTest::newRow("silent: poll") << "silent" << QStringList{"poll"} << 4 << "timeout"
+                                      << "0 answered, 3 timeouts";
+        QTest::newRow("bad CRC: read") << "bad-crc=1" << QStringList{"read"} << 5 << ""
+                                       << "bad CRC";
+        QTest::newRow("bad CRC: poll") << "bad-crc=1" << QStringList{"poll"} << 5 << "crc"
+                                       << "3 CRC errors";
+        QTest::newRow("exception: read") << "exception" << QStringList{"read"} << 6 << ""
+                                         << "exception 04 (device failure) from address 1";
+        QTest::newRow("exception: poll") << "exception" << QStringList{"poll"} << 6 << "exception"
+                                         << "3 exceptions";
+        QTest::newRow("exception: address read") << "exception" << QStringList{"address"} << 6 << ""
+                                                 << "exception 04";
+        QTest::newRow("short: read") << "short" << QStringList{"read"} << 5 << ""
+                                     << "short answer within 200 ms: 01 03 02";
+        QTest::newRow("short: poll") << "short" << QStringList{"poll"} << 5 << "short"
+                                     << "3 other corrupt";
+        QTest::newRow("no module at 2") << "" << QStringList{"read", "-a", "2"} << 4 << ""
+                                        << "no answer";
+        QTest::newRow("doubled answers are one") << "double" << QStringList{"poll"} << 0 << "ok"
+                                                 << "3 answered";
+        QTest::newRow("answers a byte at a time") << "split=2" << QStringList{"poll"} << 0 << "ok"
+                                                  << "3 answered";
+    }
+    void faults() {
+        QFETCH(QString, fault);
+        QFETCH(QStringList, cliArgs);
+        QFETCH(int, status);
+        QFETCH(QString, outcome);
+        QFETCH(QString, message);
+        QTemporaryDir folder;
+        SimProcess sim;
+        QStringList simArgs{"--no-drift"};
+        if (!fault.isEmpty()) {
+            simArgs << "--fault" << fault;
+        }
+        QVERIFY(sim.start(folder.path(), simArgs));
+        if (cliArgs.first() == "poll") {
+            cliArgs << "--interval"
+                    << "50"
+                    << "--count"
+                    << "3";
+        }
+        const CliRun run = RunCli(cliArgs + Line(sim) + QStringList{"--timeout", "200"});
+        QVERIFY2(run.exitCode == status, qPrintable(run.err));
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        if (!outcome.isEmpty()) {
+            QCOMPARE(Outcomes(run.out), QStringList(3, outcome));
+        } else {
+            QCOMPARE(run.out, QString());
+        }
+    }
+
+    // Some exchanges failed, some did not: status 1. Retries turn failures
+    // into answers.
+    void pollWithSomeFailures() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--fault", "bad-crc=0.5", "--seed", "7"}));
+        const QStringList poll{"poll", "--interval", "20", "--count", "20"};
+        const CliRun mixed = RunCli(poll + Line(sim));
+        QCOMPARE(mixed.exitCode, 1);
+        const QStringList outcomes = Outcomes(mixed.out);
+        QVERIFY2(outcomes.contains("ok") && outcomes.contains("crc"), qPrintable(mixed.out));
+
+        const CliRun retried = RunCli(poll + Line(sim) + QStringList{"--retries", "30", "-v"});
+        QVERIFY2(retried.exitCode == 0, qPrintable(retried.err));
+        QCOMPARE(Outcomes(retried.out), QStringList(20, "ok"));
+        QVERIFY(retried.err.contains("retry 1 of 30 after crc"));
+        // Retries are requests of their own in the summary.
+        QVERIFY2(!retried.err.contains("20 sent,"), qPrintable(retried.err));
+    }
+
+    // An unplugged module ends the poll with status 3; every row written
+    // before stays whole.
+    void unplugDuringPoll() {
+        if (SystemPython().isEmpty()) {
+            QSKIP("/usr/bin/python3 is missing: no CSV parser to read the rows back");
+        }
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(
+            sim.start(folder.path(), {"--no-drift", "--humidity", "45.5", "--fault", "unplug=2"}));
+        const QString csv = folder.filePath("run.csv");
+        const CliRun run =
+            RunCli(QStringList{"poll", "--interval", "100", "--output", csv} + Line(sim));
+        QCOMPARE(run.exitCode, 3);
+        QVERIFY2(run.err.contains("was lost"), qPrintable(run.err));
+        QVERIFY2(run.err.contains("poll statistics"), qPrintable(run.err));
+        QCOMPARE(run.out, QString());
+        const QJsonObject read = ReadCsvWithPython(csv);
+        QVERIFY2(!read.isEmpty(), "Python could not read the CSV");
+        QVERIFY(!read["wide"].toBool());
+        const int rows = read["rows"].toInt();
+        QVERIFY2(rows >= 10 && rows <= 21, qPrintable(QString::number(rows)));
+        QCOMPARE(read["outcomes"].toObject()["ok"].toInt(), rows);
+        QVERIFY(read["times"].toBool());
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().endsWith("01 03 02 11 C6 34 46\n"));
+    }
+
+    // 200 polls at 50 ms: none lost, and the CSV is what a CSV parser reads.
+    void twoHundredPollsNoneLost() {
+        if (SystemPython().isEmpty()) {
+            QSKIP("/usr/bin/python3 is missing: no CSV parser to read the rows back");
+        }
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--humidity", "45.5", "--temperature",
+                                          "-0.25", "--baud", "19200"}));
+        const QString csv = folder.filePath("run.csv");
+        const CliRun run = RunCli(QStringList{"poll", "--interval", "50", "--count", "200",
+                                              "--registers", "2", "-o", csv} +
+                                  Line(sim));
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY2(run.err.contains("200 sent, 200 answered, 0 timeouts"), qPrintable(run.err));
+        const QJsonObject read = ReadCsvWithPython(csv);
+        QVERIFY2(!read.isEmpty(), "Python could not read the CSV");
+        QCOMPARE(read["header"].toArray().toVariantList(),
+                 (QVariantList{"time", "address", "outcome", "response_ms", "humidity",
+                               "temperature", "raw"}));
+        QCOMPARE(read["rows"].toInt(), 200);
+        QCOMPARE(read["outcomes"].toObject()["ok"].toInt(), 200);
+        QCOMPARE(read["humidity"].toArray().toVariantList(), QVariantList{"45.50"});
+        QCOMPARE(read["temperature"].toArray().toVariantList(), QVariantList{"-0.25"});
+        QVERIFY(read["times"].toBool());
+    }
+
+    // JSON lines carry the CSV's keys; --duration ends the run.
+    void pollJsonLinesForADuration() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--humidity", "45.5"}));
+        const CliRun run = RunCli(
+            QStringList{"poll", "--interval", "100", "--duration", "0.55", "--format", "jsonl"} +
+            Line(sim));
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        const QStringList lines = Lines(run.out);
+        QVERIFY2(lines.size() >= 5 && lines.size() <= 6, qPrintable(run.out));
+        for (const QString& line : lines) {
+            const QJsonObject row = QJsonDocument::fromJson(line.toUtf8()).object();
+            QCOMPARE(row.keys(), (QStringList{"address", "humidity", "outcome", "raw",
+                                              "response_ms", "temperature", "time"}));
+            QCOMPARE(row["outcome"].toString(), QString("ok"));
+            QCOMPARE(row["humidity"].toDouble(), 45.5);
+            QVERIFY(row["temperature"].isNull());
+        }
+    }
+
+    // A silent module and a 300 ms time-out against 50 ms ticks: one request
+    // at a time, the ticks in between are skipped and counted.
+    void slowAnswersMakeTicksLate() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--fault", "silent"}));
+        const CliRun run =
+            RunCli(QStringList{"poll", "--interval", "50", "--count", "3", "--timeout", "300"} +
+                   Line(sim));
+        QCOMPARE(run.exitCode, 4);
+        QVERIFY2(run.err.contains("3 sent, 0 answered, 3 timeouts"), qPrintable(run.err));
+        QVERIFY2(run.err.contains(" 2 late ("), qPrintable(run.err));
+        const QStringList rows = Lines(run.out);
+        QCOMPARE(rows.size(), 4);
+        const auto sentAt = [&](int row) {
+            return QDateTime::fromString(rows[row].section(',', 0, 0), Qt::ISODateWithMs);
+        };
+        QVERIFY(sentAt(1).msecsTo(sentAt(2)) >= 300);
+        QVERIFY(sentAt(2).msecsTo(sentAt(3)) >= 300);
+    }
+
+    // A module set to 9600 baud at address 17 is found there, and at no other rate.
+    void scanFindsTheModuleAtItsRate() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(),
+                          {"--no-drift", "--baud", "9600", "--address", "17", "--humidity", "45"}));
+        const CliRun run = RunCli({"scan", "-p", sim.link});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QCOMPARE(run.out, QString("9600 baud, address 17: humidity 45.00 %RH\n"));
+        QVERIFY2(run.err.contains("9600 baud (time-out 70 ms)"), qPrintable(run.err));
+
+        const CliRun json =
+            RunCli({"scan", "-p", sim.link, "--bauds", "19200,9600", "--format", "jsonl"});
+        QCOMPARE(json.exitCode, 0);
+        QCOMPARE(json.out, QString("{\"baud\":9600,\"address\":17,\"humidity\":45.00}\n"));
+    }
+
+    // The address read names a module outside the range: it is read there too.
+    void scanFollowsTheAddressRead() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--address", "200"}));
+        const CliRun run =
+            RunCli({"scan", "-p", sim.link, "--bauds", "19200", "--addresses", "1-3"});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QCOMPARE(run.out, QString("19200 baud, address 200: humidity 45.00 %RH\n"));
+    }
+
+    void scanFindsNothing() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--fault", "silent"}));
+        const CliRun run = RunCli({"scan", "-p", sim.link, "-b", "19200", "--addresses", "1-2"});
+        QCOMPARE(run.exitCode, 4);
+        QCOMPARE(run.out, QString());
+    }
+
+    // Without --port and --baud: the comm.set and COMn link beside the
+    // program, as for the window run from its folder.
+    void commSetBesideTheProgram_data() {
+        QTest::addColumn<QByteArray>("commSet");
+        QTest::addColumn<int>("status");
+        QTest::newRow("COM4 at 19200") << QByteArray("4,19200\r\n") << 0;
+        QTest::newRow("COM4 at 9600: the module hears garbage") << QByteArray("4,9600\r\n") << 4;
+        QTest::newRow("COM5: no such link") << QByteArray("5,19200\r\n") << 3;
+    }
+    void commSetBesideTheProgram() {
+        QFETCH(QByteArray, commSet);
+        QFETCH(int, status);
+        QTemporaryDir folder;
+        const QString program = folder.filePath("ht5530k-cli");
+        QVERIFY(QFile::copy(QStringLiteral(HT_CLI_PATH), program));
+        QFile file(folder.filePath("comm.set"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(commSet);
+        file.close();
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--humidity", "45.5", "--baud", "19200"}));
+        const CliRun run = RunCli({"read", "-v", "--timeout", "200"}, 30'000, program);
+        QVERIFY2(run.exitCode == status, qPrintable(run.err));
+        QCOMPARE(run.out, status == 0 ? QString("humidity 45.50 %RH\n") : QString());
+        QVERIFY2(run.err.contains(folder.filePath("comm.set")), qPrintable(run.err));
+        if (status == 3) {
+            QVERIFY2(run.err.contains("does not exist"), qPrintable(run.err));
+        }
+    }
+
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no command") << QStringList{} << "no command given";
+        QTest::newRow("unknown command") << QStringList{"reed"} << "unknown command 'reed'";
+        QTest::newRow("unknown option")
+            << QStringList{"read", "--colour"} << "unknown option --colour";
+        QTest::newRow("bad rate") << QStringList{"read", "-b", "115200"} << "bad --baud '115200'";
+        QTest::newRow("bad registers")
+            << QStringList{"read", "--registers", "3"} << "bad --registers '3': 1, 2";
+        QTest::newRow("read takes no argument")
+            << QStringList{"read", "now"} << "read takes no arguments";
+        QTest::newRow("poll without interval") << QStringList{"poll"} << "poll needs --interval";
+        QTest::newRow("interval too short")
+            << QStringList{"poll", "--interval", "5"} << "bad --interval '5'";
+        QTest::newRow("count and duration")
+            << QStringList{"poll", "--interval", "50", "--count", "2", "--duration", "1"}
+            << "give --count or --duration, not both";
+        QTest::newRow("bad duration")
+            << QStringList{"poll", "--interval", "50", "--duration", "0"} << "bad --duration '0'";
+        QTest::newRow("bad format") << QStringList{"poll", "--interval", "50", "--format", "xml"}
+                                    << "bad --format 'xml': csv, jsonl, text";
+        QTest::newRow("bad bauds")
+            << QStringList{"scan", "--bauds", "9600,1200"} << "bad --bauds '9600,1200'";
+        QTest::newRow("bad addresses")
+            << QStringList{"scan", "--addresses", "5-1"} << "bad --addresses '5-1'";
+    }
+    void usageErrors() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const CliRun run = RunCli(args);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains("ht5530k-cli: " + message), qPrintable(run.err));
+        QVERIFY2(run.err.contains("Try 'ht5530k-cli"), qPrintable(run.err));
+        QCOMPARE(run.out, QString());
+    }
+
+    // Every command's help names its usage and the exit status list.
+    void help_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("usage");
+        QTest::newRow("program") << QStringList{"--help"} << "Usage: ht5530k-cli [options] COMMAND";
+        for (const char* command : {"read", "poll", "address", "set-address", "adjust", "scan"}) {
+            QTest::newRow(command) << QStringList{command, "--help"}
+                                   << QStringLiteral("Usage: ht5530k-cli %1").arg(command);
+        }
+    }
+    void help() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, usage);
+        const CliRun run = RunCli(args);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.startsWith(usage));
+        for (int status = 0; status <= 7; ++status) {
+            QVERIFY2(run.out.contains(QStringLiteral("\n  %1  ").arg(status)), qPrintable(run.out));
+        }
+    }
+
+    void portErrors_data() {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no such device") << "/dev/ttyUSB97"
+                                        << "/dev/ttyUSB97 does not exist";
+        QTest::newRow("link to nothing") << "LINK"
+                                         << "is a link to /dev/pts/9999, which does not exist";
+    }
+    void portErrors() {
+        QFETCH(QString, port);
+        QFETCH(QString, message);
+        QTemporaryDir folder;
+        if (port == "LINK") {
+            port = folder.filePath("COM4");
+            QVERIFY(QFile::link("/dev/pts/9999", port));
+        }
+        const CliRun run = RunCli({"read", "-p", port, "-b", "19200"});
+        QCOMPARE(run.exitCode, 3);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    }
+
+    // A port another program holds is busy; one the user may not open says
+    // how to join dialout.
+    void portHeldOrForbidden() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift"}));
+        QProcess holder;
+        holder.start(QStringLiteral(HT_CLI_PATH),
+                     QStringList{"poll", "--interval", "1000"} + Line(sim));
+        QVERIFY(holder.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(holder.bytesAvailable() > 0 || holder.state() != QProcess::Running,
+                                 10'000);
+        const CliRun busy = RunCli(QStringList{"read"} + Line(sim));
+        holder.terminate();
+        QVERIFY(holder.waitForFinished(10'000));
+        QCOMPARE(busy.exitCode, 3);
+        QVERIFY2(busy.err.contains(sim.link + " is busy"), qPrintable(busy.err));
+
+        if (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty()) {
+            QSKIP("needs root and setpriv to open the port as a user outside dialout");
+        }
+        // The pseudo-terminal belongs to root with mode 0620: nobody may not open it.
+        const CliRun forbidden =
+            RunCli({"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                    QStringLiteral(HT_CLI_PATH), "read", "-p", sim.device, "-b", "19200"},
+                   30'000, QStandardPaths::findExecutable("setpriv"));
+        if (forbidden.exitCode != 3 && forbidden.err.contains("Permission denied") &&
+            !forbidden.err.contains("ht5530k-cli:")) {
+            QSKIP("nobody cannot run the program from the build folder");
+        }
+        QCOMPARE(forbidden.exitCode, 3);
+        QVERIFY2(forbidden.err.contains("no permission to open " + sim.device) &&
+                     forbidden.err.contains("sudo usermod -aG dialout"),
+                 qPrintable(forbidden.err));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliSim)
+#include "test_cli_sim.moc"
