@@ -3,13 +3,13 @@
 #   cmake --install build --prefix /some/where   # a plain tree
 #   scripts/package                              # build/ht5530k_<version>_<arch>.deb
 #
-# Included at the end of the top-level CMakeLists.txt, so both programs exist.
+# Included at the end of the top-level CMakeLists.txt, so all programs exist.
 
 include(GNUInstallDirs)
 
-install(TARGETS ht5530k ht5530k-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ht5530k ht5530k-sim ht5530k-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The libraries are the system's: no $ORIGIN run path in /usr/bin.
-set_target_properties(ht5530k ht5530k-sim PROPERTIES INSTALL_RPATH "")
+set_target_properties(ht5530k ht5530k-sim ht5530k-cli PROPERTIES INSTALL_RPATH "")
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/ht5530k.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -24,6 +24,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/app/resources/ht5530k.svg
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/ht5530k.1
               ${PROJECT_SOURCE_DIR}/packaging/ht5530k-sim.1
+              ${PROJECT_SOURCE_DIR}/packaging/ht5530k-cli.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # --- Debian package (cpack -G DEB in the build folder) ---------------------
@@ -53,6 +54,11 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 line, once or cyclically, and shows the temperature and humidity with the
 raw request and response bytes. It finds and changes the module's bus
 address and writes its calibration registers.
+.
+ht5530k-cli does the same from the command line, without a window: reads
+and logs to CSV or JSON lines with line statistics, address changes with
+verification, adjustment writes and a scan for modules, judged by its exit
+status in scripts and end-of-line checks.
 .
 ht5530k-sim is a virtual HT5530K module on a pseudo-terminal, for trying the
 tool, or any other Modbus master, without hardware.")

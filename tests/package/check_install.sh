@@ -63,7 +63,8 @@ wait_for() {
 # A package is only worth checking when it holds this build.
 deb=$(ls -t "$build"/ht5530k_*.deb 2>/dev/null | head -n1 || true)
 if [ -n "$deb" ] && command -v dpkg-deb >/dev/null; then
-    for newer in "$build/ht5530k" "$build/ht5530k-sim" "$source_dir/cmake/install.cmake" \
+    for newer in "$build/ht5530k" "$build/ht5530k-sim" "$build/ht5530k-cli" \
+        "$source_dir/cmake/install.cmake" \
         "$source_dir"/packaging/*; do
         if [ ! "$deb" -nt "$newer" ]; then
             echo "ignoring $deb: older than $newer"
@@ -96,7 +97,7 @@ root=$work/root/usr
 
 # --- Layout ------------------------------------------------------------------
 
-for program in ht5530k ht5530k-sim; do
+for program in ht5530k ht5530k-sim ht5530k-cli; do
     [ -f "$root/bin/$program" ] && [ -x "$root/bin/$program" ] || fail "bin/$program missing"
     if command -v readelf >/dev/null && readelf -d "$root/bin/$program" | grep -qF "$build"; then
         fail "bin/$program still looks for libraries in the build folder"
@@ -133,7 +134,7 @@ svg=$root/share/icons/hicolor/scalable/apps/ht5530k.svg
 help=$("$root/bin/ht5530k-sim" --help) || fail "ht5530k-sim --help failed"
 grep -q '^Usage: ht5530k-sim' <<<"$help" || fail "ht5530k-sim --help prints no usage"
 
-for page in ht5530k ht5530k-sim; do
+for page in ht5530k ht5530k-sim ht5530k-cli; do
     file=$root/share/man/man1/$page.1
     [ -f "$file" ] || fail "man page $page.1 missing"
     grep -q '^\.TH ' "$file" || fail "$page.1 is not a manual page"
@@ -146,6 +147,23 @@ done
 sim_page=$(sed 's/\\-/-/g' "$root/share/man/man1/ht5530k-sim.1")
 for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
     grep -qF -- "$option" <<<"$sim_page" || fail "ht5530k-sim.1 does not describe $option"
+done
+# The command-line program's page: every command, every option of every
+# command's --help, and every exit status.
+cli=$root/bin/ht5530k-cli
+cli_page=$(sed 's/\\-/-/g; s/\\f[BIR]//g' "$root/share/man/man1/ht5530k-cli.1")
+cli_help=$("$cli" --help) || fail "ht5530k-cli --help failed"
+grep -q '^Usage: ht5530k-cli' <<<"$cli_help" || fail "ht5530k-cli --help prints no usage"
+for command in $(sed -n '/^Commands:/,/^$/p' <<<"$cli_help" | awk 'NF > 1 { print $1 }'); do
+    grep -qE "^\.B $command( |$)" <<<"$cli_page" || fail "ht5530k-cli.1 lacks $command"
+    command_help=$("$cli" "$command" --help) || fail "ht5530k-cli $command --help failed"
+    for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$command_help" | sort -u); do
+        grep -qF -- "$option" <<<"$cli_page" || fail "ht5530k-cli.1 does not describe $option"
+    done
+done
+for status in 0 1 2 3 4 5 6 7; do
+    grep -qx "  $status  .*" <<<"$cli_help" || fail "ht5530k-cli --help lacks exit status $status"
+    grep -qx "\.B $status" <<<"$cli_page" || fail "ht5530k-cli.1 lacks exit status $status"
 done
 
 # --- Run the installed tool -------------------------------------------------
@@ -192,6 +210,13 @@ wait_for test -s "$work/sim.out" || fail "ht5530k-sim printed no device"
 wait_for test -L "$settings/COM4" || fail "ht5530k-sim made no link $settings/COM4"
 pty=$(head -n1 "$work/sim.out")
 echo "ht5530k-sim serves $pty through $settings/COM4"
+
+# The installed command-line program finds the same comm.set and COM4 link
+# as the window, with no --port or --baud.
+reading=$(start "$root/bin/ht5530k-cli" read 2>"$work/cli.log") ||
+    fail "ht5530k-cli read through $settings/comm.set failed"
+[ "$reading" = "humidity 45.00 %RH" ] || fail "ht5530k-cli read printed: $reading"
+echo "ht5530k-cli read the module through $settings/comm.set"
 
 start "$root/bin/ht5530k" >"$work/app.log" 2>&1 &
 app_pid=$!
