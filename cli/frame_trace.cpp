@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include <QDateTime>
-
 #include "cli/timestamp.h"
 #include "codec/hex_text.h"
 
@@ -11,8 +9,7 @@ namespace cli {
 
 namespace {
 void Print(const std::string& line) {
-    std::fprintf(stderr, "%s %s\n", Timestamp(QDateTime::currentDateTimeUtc()).c_str(),
-                 line.c_str());
+    std::fprintf(stderr, "%s %s\n", Timestamp(WallClock::now()).c_str(), line.c_str());
 }
 } // namespace
 

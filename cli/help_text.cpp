@@ -7,6 +7,11 @@
 
 namespace cli {
 
+namespace {
+constexpr std::size_t kWidth = 80;
+constexpr std::size_t kIndent = 6;
+} // namespace
+
 std::string ProgramHelp(const std::string& settingsFile) {
     std::string text = R"(Usage: ht5530k-cli [options] COMMAND [command options]
 
@@ -29,10 +34,11 @@ Commands:
     text += "      --version           show the version and exit\n";
     text += R"(
 Without --port or --baud the port and rate are those the window last saved
-in its comm.set, found as the window finds it (here: )" +
-            settingsFile + R"(), and COMn maps to a
-device as in the window: a COMn link in that folder, else /dev/ttyUSB<n-1>,
-else /dev/ttyS<n-1>.
+in its comm.set, found as the window finds it; here that is
+  )" + settingsFile +
+            R"(
+COMn maps to a device as in the window: a COMn link in the settings folder,
+else /dev/ttyUSB<n-1>, else /dev/ttyS<n-1>.
 
 'ht5530k-cli COMMAND --help' describes a command.
 
@@ -45,7 +51,22 @@ std::string CommandHelp(const Command& command) {
     if (!command.synopsis.empty()) {
         text += " " + std::string(command.synopsis);
     }
-    text += " [options]\n\n" + command.describe();
+    text += " [options]\n\n";
+    if (text.size() > kWidth + 3) {
+        // Long usage lines break before an option, indented under the name.
+        std::string wrapped;
+        std::size_t lineStart = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == ' ' && text[i + 1] == '[' && i - lineStart > kWidth - 30) {
+                wrapped += "\n" + std::string(kIndent, ' ');
+                lineStart = wrapped.size();
+                continue;
+            }
+            wrapped += text[i];
+        }
+        text = wrapped;
+    }
+    text += command.describe();
     if (!command.options.empty()) {
         text += "\nOptions:\n" + OptionsHelp(command.options);
     }

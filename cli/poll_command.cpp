@@ -16,10 +16,10 @@ namespace cli {
 namespace {
 
 constexpr std::array kOptions{
-    OptionSpec{"interval", 0, "MS", "a request every MS milliseconds, 10 to 86400000 (needed)"},
+    OptionSpec{"interval", 0, "MS", "a request every MS milliseconds, 10 to\n86400000 (needed)"},
     OptionSpec{"count", 0, "N", "stop after N exchanges"},
     OptionSpec{"duration", 0, "S", "stop after S seconds (decimals allowed)"},
-    OptionSpec{"registers", 0, "1|2", "1: humidity only (default); 2: humidity and temperature"},
+    OptionSpec{"registers", 0, "1|2", "1: humidity only (default); 2: humidity\nand temperature"},
     OptionSpec{"format", 0, "csv|jsonl|text", "how rows are written (default csv)"},
     OptionSpec{"output", 'o', "FILE",
                "write the rows to FILE (replaced) instead of standard\n"

@@ -49,7 +49,9 @@ void PollRun::exchanged(const Session::Exchange& exchange) {
     writeRow(m_settings.format == "jsonl"  ? JsonRow(row)
              : m_settings.format == "text" ? TextRow(row)
                                            : CsvRow(row));
-    m_status.show(statusText(exchange));
+    if (m_status.enabled()) {
+        m_status.show(statusText(exchange));
+    }
     if (m_settings.count && m_exchanges >= *m_settings.count) {
         end();
         return;

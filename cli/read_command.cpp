@@ -11,7 +11,7 @@ namespace cli {
 namespace {
 
 constexpr std::array kOptions{
-    OptionSpec{"registers", 0, "1|2", "1: humidity only (default); 2: humidity and temperature"},
+    OptionSpec{"registers", 0, "1|2", "1: humidity only (default); 2: humidity\nand temperature"},
     OptionSpec{"format", 0, "text|json|csv", "how the reading is printed (default text)"},
 };
 

@@ -86,6 +86,23 @@ std::optional<Verdict> JudgeSoFar(const Expectation& expected,
     return Judge(expected, received.first(*length), exception ? Outcome::Exception : Outcome::Ok);
 }
 
+std::size_t BytesStillAwaited(const Expectation& expected, std::span<const std::uint8_t> received) {
+    std::size_t whole = kExceptionLength;
+    if (expected.length > 0) {
+        whole = std::min(whole, expected.length);
+    }
+    if (received.size() >= 2) {
+        if (const auto length = AnswerLength(expected, received)) {
+            whole = *length;
+        } else if (received[1] == expected.function) {
+            whole = 3; // the byte count is next
+        } else {
+            return 1; // an answer of no known length: the time-out decides
+        }
+    }
+    return whole > received.size() ? whole - received.size() : 1;
+}
+
 Verdict JudgeAtTimeout(const Expectation& expected, std::span<const std::uint8_t> received) {
     if (const auto verdict = JudgeSoFar(expected, received)) {
         return *verdict;

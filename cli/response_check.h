@@ -46,6 +46,11 @@ struct Verdict {
 std::optional<Verdict> JudgeSoFar(const Expectation& expected,
                                   std::span<const std::uint8_t> received);
 
+// How many more bytes must arrive before JudgeSoFar can say more: at least 1.
+// Before the function code is there, the shortest answer (an exception) is
+// what is awaited.
+std::size_t BytesStillAwaited(const Expectation& expected, std::span<const std::uint8_t> received);
+
 // The verdict once the time-out has passed: what JudgeSoFar would say, or
 // why the bytes received are no answer.
 Verdict JudgeAtTimeout(const Expectation& expected, std::span<const std::uint8_t> received);

@@ -1,6 +1,6 @@
 #include "cli/row_format.h"
 
-#include <cstdio>
+#include <cmath>
 
 #include "codec/value_text.h"
 
@@ -23,9 +23,8 @@ std::string Hundredths(std::int32_t value) {
 }
 
 std::string Milliseconds(double ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", ms);
-    return text;
+    // Hundredths of a millisecond, rounded: the text of every row.
+    return codec::FormatHundredths(std::llround(ms * 100.0));
 }
 
 std::string CsvHeader() {

@@ -21,7 +21,7 @@ constexpr std::array kOptions{
                "rates to try, e.g. 9600,19200 (default all four,\n"
                "or the one of --baud)"},
     OptionSpec{"addresses", 0, "A-B", "addresses to read at each rate (default 1-35)"},
-    OptionSpec{"format", 0, "text|jsonl", "how modules found are printed (default text)"},
+    OptionSpec{"format", 0, "text|jsonl", "how modules found are printed\n(default text)"},
 };
 
 std::string Seconds(int ms) {
@@ -41,8 +41,8 @@ std::string Describe() {
            "and at the address the address read named if that lies outside it. Each\n"
            "request has a short time-out of its own instead of --timeout: the line time\n"
            "of the request and its answer at 11 bits a character, and 50 ms for the\n"
-           "module (" +
-           timeouts + " baud). A full default scan takes at most " +
+           "module:\n  " +
+           timeouts + " baud.\nA full default scan takes at most " +
            Seconds(ScanWorstCaseMs(kAllBauds, kDefaultRange)) +
            ".\n\n"
            "Prints one line per module found: \"9600 baud, address 17: humidity 45.00 %RH\";\n"

@@ -1,5 +1,6 @@
 #include "cli/serial_line.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -69,6 +70,7 @@ std::optional<QString> SerialLine::open(const QString& device, int baud) {
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (m_port.open(QIODevice::ReadWrite)) {
+        m_wakeAfter = 0;
         return std::nullopt;
     }
     switch (m_port.error()) {
@@ -82,6 +84,7 @@ std::optional<QString> SerialLine::open(const QString& device, int baud) {
 }
 
 bool SerialLine::setBaud(int baud) {
+    m_wakeAfter = 0;
     return m_port.setBaudRate(baud);
 }
 
@@ -97,16 +100,40 @@ void SerialLine::send(std::span<const std::uint8_t> request, const Expectation& 
     m_lastByteMs.reset();
     m_done = std::move(done);
     m_active = true;
-    m_attempt.sentAt = QDateTime::currentDateTimeUtc();
+    m_attempt.sentAt = WallClock::now();
     m_trace.sent(request);
-    m_port.write(reinterpret_cast<const char*>(request.data()),
-                 static_cast<qint64>(request.size()));
     // Out now, in one write: the module times a frame by the gaps in it.
-    if (m_port.isOpen()) {
+    // Straight to the device: a request fits its output buffer, and the
+    // port's own write would wake the event loop twice more for each one.
+    const ssize_t written = ::write(m_port.handle(), request.data(), request.size());
+    const std::size_t sent = written > 0 ? static_cast<std::size_t>(written) : 0;
+    if (sent < request.size()) {
+        m_port.write(reinterpret_cast<const char*>(request.data() + sent),
+                     static_cast<qint64>(request.size() - sent));
         m_port.flush();
     }
     m_clock.start();
     m_timeout.start(timeoutMs);
+    wakeAfter(BytesStillAwaited(m_expected, m_attempt.received));
+}
+
+// A terminal in raw mode with VTIME 0 reports itself readable only once VMIN
+// bytes wait: the event loop then wakes once or twice for an answer instead
+// of once for every byte as a module sends them one after the other. Bytes
+// below the count are fetched when the time-out passes.
+void SerialLine::wakeAfter(std::size_t bytes) {
+    bytes = std::clamp<std::size_t>(bytes, 1, 255);
+    if (bytes == m_wakeAfter || !m_port.isOpen()) {
+        return;
+    }
+    // The rest of the line settings are read once after each change of
+    // them (open, rate), not for every count.
+    if (m_wakeAfter == 0 && ::tcgetattr(m_port.handle(), &m_mode) != 0) {
+        return;
+    }
+    m_mode.c_cc[VMIN] = static_cast<cc_t>(bytes);
+    m_mode.c_cc[VTIME] = 0;
+    m_wakeAfter = ::tcsetattr(m_port.handle(), TCSANOW, &m_mode) == 0 ? bytes : 0;
 }
 
 void SerialLine::bytesArrived() {
@@ -114,17 +141,37 @@ void SerialLine::bytesArrived() {
     if (!m_active) {
         return; // after the answer: dropped before the next request anyway
     }
-    m_attempt.received.insert(m_attempt.received.end(), bytes.begin(), bytes.end());
-    m_lastByteMs = static_cast<double>(m_clock.nsecsElapsed()) / 1e6;
+    take(bytes);
     if (const auto verdict = JudgeSoFar(m_expected, m_attempt.received)) {
         complete(*verdict, m_lastByteMs);
+        return;
     }
+    wakeAfter(BytesStillAwaited(m_expected, m_attempt.received));
 }
 
 void SerialLine::timedOut() {
-    if (m_active) {
-        complete(JudgeAtTimeout(m_expected, m_attempt.received), m_lastByteMs);
+    if (!m_active) {
+        return;
     }
+    // What is in the port's buffer, then what waits below the wake-up count.
+    take(m_port.readAll());
+    char buffer[256];
+    for (;;) {
+        const ssize_t count = ::read(m_port.handle(), buffer, sizeof buffer);
+        if (count <= 0) {
+            break;
+        }
+        take(QByteArray(buffer, static_cast<qsizetype>(count)));
+    }
+    complete(JudgeAtTimeout(m_expected, m_attempt.received), m_lastByteMs);
+}
+
+void SerialLine::take(const QByteArray& bytes) {
+    if (bytes.isEmpty()) {
+        return;
+    }
+    m_attempt.received.insert(m_attempt.received.end(), bytes.begin(), bytes.end());
+    m_lastByteMs = static_cast<double>(m_clock.nsecsElapsed()) / 1e6;
 }
 
 void SerialLine::complete(const Verdict& verdict, std::optional<double> responseMs) {

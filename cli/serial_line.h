@@ -5,9 +5,9 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <termios.h>
 #include <vector>
 
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QSerialPort>
 #include <QString>
@@ -15,12 +15,13 @@
 
 #include "cli/frame_trace.h"
 #include "cli/response_check.h"
+#include "cli/timestamp.h"
 
 namespace cli {
 
 // One request and what came back.
 struct Attempt {
-    QDateTime sentAt;
+    WallClock::time_point sentAt;
     Verdict verdict;
     std::vector<std::uint8_t> received; // every byte that arrived for it
     std::optional<double> responseMs;   // until the answer was whole (or the last byte came)
@@ -60,6 +61,8 @@ private:
     void bytesArrived();
     void timedOut();
     void complete(const Verdict& verdict, std::optional<double> responseMs);
+    void take(const QByteArray& bytes);
+    void wakeAfter(std::size_t bytes);
     void errorOccurred(QSerialPort::SerialPortError error);
 
     const FrameTrace& m_trace;
@@ -71,6 +74,8 @@ private:
     Expectation m_expected;
     Attempt m_attempt;
     std::optional<double> m_lastByteMs;
+    std::size_t m_wakeAfter = 0; // the line's VMIN as last set; 0: m_mode to be read
+    termios m_mode{};
     Done m_done;
 };
 

@@ -10,6 +10,7 @@ class StatusLine {
 public:
     explicit StatusLine(bool wanted);
 
+    bool enabled() const { return m_enabled; }
     void show(const std::string& text);
     // Removes the line, so that other output starts at the line's start.
     void clear();

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <chrono>
 #include <string>
-
-#include <QDateTime>
 
 namespace cli {
 
-// ISO 8601 in UTC with milliseconds: "2024-05-01T12:00:00.123Z".
-std::string Timestamp(const QDateTime& time);
+using WallClock = std::chrono::system_clock;
+
+// ISO 8601 in UTC with milliseconds: "2024-05-01T12:00:00.123Z". Written
+// out by hand: it is taken for every row of a long poll.
+std::string Timestamp(WallClock::time_point time);
 
 } // namespace cli

@@ -9,9 +9,9 @@
 include(GNUInstallDirs)
 include(${CMAKE_CURRENT_LIST_DIR}/package_files.cmake)
 
-install(TARGETS ht5530k ht5530k-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ht5530k ht5530k-sim ht5530k-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The libraries are the system's: no $ORIGIN run path in /usr/bin.
-set_target_properties(ht5530k ht5530k-sim PROPERTIES INSTALL_RPATH "")
+set_target_properties(ht5530k ht5530k-sim ht5530k-cli PROPERTIES INSTALL_RPATH "")
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/ht5530k.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -26,6 +26,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/app/resources/ht5530k.svg
 
 ht_install_man_page(packaging/ht5530k.1)
 ht_install_man_page(packaging/ht5530k-sim.1)
+if(TARGET ht5530k-cli)
+    ht_install_man_page(packaging/ht5530k-cli.1)
+endif()
 
 # AppStream metadata, named after its component id.
 set(HT_METAINFO invalid.ht5530k.ht5530k.metainfo.xml)
@@ -71,6 +74,17 @@ module on a serial line. It reads one or two of the module's registers over
 Modbus RTU, once or cyclically, and shows the first register's value with the
 raw request and response bytes and counts of the exchanges. It finds and
 changes the module's bus address and writes its humidity adjustment register.
+.
+ht5530k-cli does the same from the command line, without a window: reads
+and logs to CSV or JSON lines with line statistics, address changes with
+verification, adjustment writes and a scan for modules, judged by its exit
+status in scripts and end-of-line checks.
+.
+ht5530k-cli is the same module from the command line, without a window: one
+read or a long poll logged as CSV or JSON lines with a summary of the line's
+statistics, the address read and change with verification, adjustment
+writes, and a scan of baud rates and addresses, with exit codes for scripts
+and end-of-line checks.
 .
 ht5530k-sim is a virtual HT5530K module on a pseudo-terminal, for trying the
 tool, or any other Modbus master, without hardware.")

@@ -8,6 +8,7 @@
 #include "cli/response_check.h"
 #include "cli/row_format.h"
 #include "cli/scan_plan.h"
+#include "cli/timestamp.h"
 #include "codec/protocol.h"
 
 // The command-line program's parts that need no line: options, judging an
@@ -214,6 +215,34 @@ private slots:
         QCOMPARE(Judged(expected, bytes.toLatin1().constData(), false), verdict);
     }
 
+    // How many bytes the port waits for before it wakes the program: an
+    // exception's five first, then the rest of the answer.
+    void bytesStillAwaited_data() {
+        QTest::addColumn<QString>("bytes");
+        QTest::addColumn<int>("fixedLength"); // 0: counted by byte 2
+        QTest::addColumn<int>("awaited");
+        QTest::newRow("nothing yet, 7 expected") << "" << 7 << 5;
+        QTest::newRow("nothing yet, 9 expected") << "" << 9 << 5;
+        QTest::newRow("one byte") << "01" << 7 << 4;
+        QTest::newRow("five of seven") << "01 03 02 11 C6" << 7 << 2;
+        QTest::newRow("six of seven") << "01 03 02 11 C6 34" << 7 << 1;
+        QTest::newRow("exception, three of five") << "01 83 02" << 7 << 2;
+        QTest::newRow("other function: the time-out decides") << "01 04 02" << 7 << 1;
+        QTest::newRow("counted, count not there") << "11 25" << 0 << 1;
+        QTest::newRow("counted, three of seven") << "11 25 02" << 0 << 4;
+        QTest::newRow("complete") << "01 03 02 11 C6 34 46" << 7 << 1;
+    }
+    void bytesStillAwaited() {
+        QFETCH(QString, bytes);
+        QFETCH(int, fixedLength);
+        QFETCH(int, awaited);
+        const cli::Expectation expected{{},
+                                        fixedLength > 0 ? codec::kReadHoldingRegisters
+                                                        : codec::kReadAddress,
+                                        static_cast<std::size_t>(fixedLength)};
+        QCOMPARE(static_cast<int>(cli::BytesStillAwaited(expected, Bytes(bytes))), awaited);
+    }
+
     void exitCodes() {
         QCOMPARE(cli::ExitCodeOf(Outcome::Ok), 0);
         QCOMPARE(cli::ExitCodeOf(Outcome::Timeout), 4);
@@ -289,6 +318,37 @@ private slots:
                          R"("humidity":null,"temperature":null,"raw":""})"
                          "\n"));
         QCOMPARE(QString::fromStdString(cli::TextRow(row)), QString("T address 7 timeout\n"));
+    }
+
+    void timestamps_data() {
+        QTest::addColumn<qint64>("ms");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("epoch") << qint64{0} << "1970-01-01T00:00:00.000Z";
+        QTest::newRow("milliseconds kept, not rounded")
+            << qint64{1714564800999} << "2024-05-01T12:00:00.999Z";
+        QTest::newRow("leap day") << qint64{951782400007} << "2000-02-29T00:00:00.007Z";
+        QTest::newRow("last second of a year")
+            << qint64{1735689599500} << "2024-12-31T23:59:59.500Z";
+    }
+    void timestamps() {
+        QFETCH(qint64, ms);
+        QFETCH(QString, text);
+        const cli::WallClock::time_point time{std::chrono::milliseconds(ms)};
+        QCOMPARE(QString::fromStdString(cli::Timestamp(time)), text);
+    }
+
+    void milliseconds_data() {
+        QTest::addColumn<double>("ms");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("two decimals") << 2.254 << "2.25";
+        QTest::newRow("rounded up") << 2.255001 << "2.26";
+        QTest::newRow("below one") << 0.5 << "0.50";
+        QTest::newRow("whole") << 12.0 << "12.00";
+    }
+    void milliseconds() {
+        QFETCH(double, ms);
+        QFETCH(QString, text);
+        QCOMPARE(QString::fromStdString(cli::Milliseconds(ms)), text);
     }
 
     void summary() {

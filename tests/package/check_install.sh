@@ -270,6 +270,23 @@ sim_page=$(zcat "$root/share/man/man1/ht5530k-sim.1.gz" | sed 's/\\-/-/g')
 for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
     grep -qF -- "$option" <<<"$sim_page" || fail "ht5530k-sim.1 does not describe $option"
 done
+# The command-line program's page: every command, every option of every
+# command's --help, and every exit status.
+cli=$root/bin/ht5530k-cli
+cli_page=$(zcat "$root/share/man/man1/ht5530k-cli.1.gz" | sed 's/\\-/-/g; s/\\f[BIR]//g')
+cli_help=$("$cli" --help) || fail "ht5530k-cli --help failed"
+grep -q '^Usage: ht5530k-cli' <<<"$cli_help" || fail "ht5530k-cli --help prints no usage"
+for command in $(sed -n '/^Commands:/,/^$/p' <<<"$cli_help" | awk 'NF > 1 { print $1 }'); do
+    grep -qE "^\.B $command( |$)" <<<"$cli_page" || fail "ht5530k-cli.1 lacks $command"
+    command_help=$("$cli" "$command" --help) || fail "ht5530k-cli $command --help failed"
+    for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$command_help" | sort -u); do
+        grep -qF -- "$option" <<<"$cli_page" || fail "ht5530k-cli.1 does not describe $option"
+    done
+done
+for status in 0 1 2 3 4 5 6 7; do
+    grep -qx "  $status  .*" <<<"$cli_help" || fail "ht5530k-cli --help lacks exit status $status"
+    grep -qx "\.B $status" <<<"$cli_page" || fail "ht5530k-cli.1 lacks exit status $status"
+done
 
 # --- Run the installed tool -------------------------------------------------
 
@@ -308,6 +325,13 @@ wait_for test -s "$work/sim.out" || fail "ht5530k-sim printed no device"
 wait_for test -L "$settings/COM4" || fail "ht5530k-sim made no link $settings/COM4"
 pty=$(head -n1 "$work/sim.out")
 echo "ht5530k-sim serves $pty through $settings/COM4"
+
+# The installed command-line program finds the same comm.set and COM4 link
+# as the window, with no --port or --baud.
+reading=$(start "$root/bin/ht5530k-cli" read 2>"$work/cli.log") ||
+    fail "ht5530k-cli read through $settings/comm.set failed"
+[ "$reading" = "humidity 45.00 %RH" ] || fail "ht5530k-cli read printed: $reading"
+echo "ht5530k-cli read the module through $settings/comm.set"
 
 start "$root/bin/ht5530k" >"$work/app.log" 2>&1 &
 app_pid=$!
