@@ -27,6 +27,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/ht5530k.1
               ${PROJECT_SOURCE_DIR}/packaging/ht5530k-cli.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# USB serial adapters for whoever is logged in at the machine (TAG+="uaccess").
+# lib/, not the multiarch library folder: udev reads <prefix>/lib/udev/rules.d.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/70-ht5530k-uaccess.rules
+        DESTINATION lib/udev/rules.d)
+
 # --- Debian package (cpack -G DEB in the build folder) ---------------------
 
 set(CPACK_GENERATOR DEB)
