@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-QString DeviceForPort(const QString& programFolder, int number) {
+QString DeviceForPort(const QString& programFolder, int number, const QString& devFolder) {
     if (number < 1) {
         return {};
     }
@@ -17,12 +17,13 @@ QString DeviceForPort(const QString& programFolder, int number) {
         return local;
     }
 #ifdef Q_OS_WIN
+    Q_UNUSED(devFolder);
     return name;
 #else
-    const QString usb = QStringLiteral("/dev/ttyUSB%1").arg(number - 1);
+    const QString usb = QStringLiteral("%1/ttyUSB%2").arg(devFolder).arg(number - 1);
     if (QFileInfo::exists(usb)) {
         return usb;
     }
-    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
+    return QStringLiteral("%1/ttyS%2").arg(devFolder).arg(number - 1);
 #endif
 }

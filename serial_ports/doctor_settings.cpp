@@ -1,0 +1,150 @@
+// The checks on the window's settings folder: its COMn links and comm.set.
+#include <string_view>
+
+#include <QRegularExpression>
+
+#include "link/settings_file.h"
+#include "serial_ports/doctor_checks.h"
+#include "serial_ports/window_ports.h"
+
+namespace ports::checks {
+
+namespace {
+
+// The kernel makes ttyS0 to ttyS31 whether a UART is there or not; sysfs
+// gives those the type 0 ("unknown").
+bool IsPlaceholderUart(const SystemView& view, const QString& device) {
+    if (!device.startsWith(QLatin1String("/dev/ttyS"))) {
+        return false;
+    }
+    const QString type = QStringLiteral("/sys/class/tty/%1/type").arg(device.mid(5));
+    return view.exists(type) && view.attribute(type) == QLatin1String("0");
+}
+
+// How to point COMn at a device: at the one USB adapter when there is one.
+std::vector<Fix> PinFixes(const std::vector<PortRow>& rows, int number) {
+    QStringList usb;
+    for (const PortRow& row : rows) {
+        if (row.kind == PortRow::Kind::Usb) {
+            usb << (row.byId.isEmpty() ? row.device : row.byId.first());
+        }
+    }
+    if (usb.size() == 1) {
+        return {{QStringLiteral("ht5530k-cli pin COM%1 %2").arg(number).arg(ShellWord(usb.first())),
+                 QStringLiteral("the one USB serial adapter plugged in")}};
+    }
+    return {{QStringLiteral("ht5530k-cli ports"), QStringLiteral("to choose a DEVICE")},
+            {QStringLiteral("ht5530k-cli pin COM%1 DEVICE").arg(number), QString()}};
+}
+
+} // namespace
+
+void SettingsLinks(const SystemView& view, const QString& folder, std::vector<Finding>& out) {
+    static const QRegularExpression comName(QStringLiteral("^COM([0-9]+)$"));
+    int good = 0;
+    bool wrong = false;
+    for (const QString& name : view.entries(folder)) {
+        const QRegularExpressionMatch match = comName.match(name);
+        const int number = match.hasMatch() ? match.captured(1).toInt() : 0;
+        if (number < 1 || number > kWindowPortCount) {
+            continue;
+        }
+        const QString path = folder + QLatin1Char('/') + name;
+        const std::optional<QString> text = view.linkText(path);
+        if (text && !view.resolve(path)) {
+            wrong = true;
+            out.push_back({QStringLiteral("link"),
+                           Verdict::Problem,
+                           path,
+                           QStringLiteral("%1 -> %2 leads nowhere: the window's %1 opens nothing")
+                               .arg(name, *text),
+                           {{QStringLiteral("ht5530k-cli unpin %1").arg(name), QString()}}});
+        } else if (view.node(path).type != NodeStatus::Type::CharDevice) {
+            wrong = true;
+            out.push_back(
+                {QStringLiteral("link"),
+                 Verdict::Problem,
+                 path,
+                 QStringLiteral("%1 %2 is not a serial device: the window's %1 opens it and fails")
+                     .arg(name,
+                          text ? QStringLiteral("-> ") + *text : QStringLiteral("(not a link)")),
+                 {{QStringLiteral("mv %1 %2")
+                       .arg(ShellWord(path), ShellWord(path + QStringLiteral(".old"))),
+                   QString()}}});
+        } else {
+            ++good;
+        }
+    }
+    if (!wrong) {
+        out.push_back({QStringLiteral("link"),
+                       Verdict::Ok,
+                       folder,
+                       good == 0
+                           ? QStringLiteral("no COMn links")
+                           : QStringLiteral("%1 COMn links, each leading to a device").arg(good),
+                       {}});
+    }
+}
+
+void SavedPort(const SystemView& view, const SettingsLocation& settings,
+               const std::vector<PortRow>& rows, std::vector<Finding>& out) {
+    // As the window reads it: its own file, else the one beside the program.
+    const QString own = settings.settingsFile();
+    const QString file =
+        settings.fallbackFile.isEmpty() || view.exists(own) ? own : settings.fallbackFile;
+    QString origin;
+    CommSettings saved;
+    if (!view.exists(file)) {
+        origin = QStringLiteral("no comm.set yet: the window starts on");
+    } else {
+        const QByteArray content = view.read(file);
+        const std::optional<CommSettings> parsed =
+            ParseCommSettings(std::string_view(content.constData(), content.size()));
+        origin = parsed ? QStringLiteral("the window's saved port is")
+                        : QStringLiteral("comm.set cannot be read: the window starts on");
+        saved = parsed.value_or(CommSettings{});
+    }
+    const int number = saved.CommNum;
+    const QString subject = view.exists(file) ? file : own;
+    if (number < 1 || number > kWindowPortCount) {
+        out.push_back(
+            {QStringLiteral("comm.set"),
+             Verdict::Problem,
+             subject,
+             QStringLiteral("comm.set names port %1, which the window does not offer: "
+                            "it starts with no port open")
+                 .arg(number),
+             {{QStringLiteral("printf '4,%1\\r\\n' > %2").arg(saved.CommRate).arg(ShellWord(own)),
+               QStringLiteral("COM4, or save a port in the window")}}});
+        return;
+    }
+    const WindowPort port = MapWindowPort(view, settings.folder, number);
+    const QString start = QStringLiteral("%1 COM%2 at %3 baud, which is %4")
+                              .arg(origin)
+                              .arg(number)
+                              .arg(saved.CommRate)
+                              .arg(port.path);
+    QString wrong;
+    if (!port.device) {
+        wrong = QStringLiteral("does not exist");
+    } else if (view.node(*port.device).type != NodeStatus::Type::CharDevice) {
+        wrong = QStringLiteral("is not a serial device");
+    } else if (IsPlaceholderUart(view, *port.device)) {
+        wrong = QStringLiteral("has no UART behind it");
+    }
+    if (wrong.isEmpty()) {
+        out.push_back({QStringLiteral("comm.set"),
+                       Verdict::Ok,
+                       subject,
+                       port.path == port.device
+                           ? start
+                           : start + QStringLiteral(" (") + *port.device + QLatin1Char(')'),
+                       {}});
+        return;
+    }
+    out.push_back({QStringLiteral("comm.set"), Verdict::Problem, subject,
+                   QStringLiteral("%1 and %2: the window opens nothing").arg(start, wrong),
+                   PinFixes(rows, number)});
+}
+
+} // namespace ports::checks
