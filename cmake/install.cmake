@@ -39,6 +39,11 @@ install(FILES ${HT_PACKAGING_OUT}/${HT_METAINFO} DESTINATION ${CMAKE_INSTALL_DAT
 install(FILES ${HT_PACKAGING_OUT}/copyright ${HT_PACKAGING_OUT}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# USB serial adapters for whoever is logged in at the machine (TAG+="uaccess").
+# lib/, not the multiarch library folder: udev reads <prefix>/lib/udev/rules.d.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/70-ht5530k-uaccess.rules
+        DESTINATION lib/udev/rules.d)
+
 # --- Debian package (cpack -G DEB in the build folder) ---------------------
 
 set(CPACK_GENERATOR DEB)

@@ -48,13 +48,16 @@ std::vector<PortRow> AskedPort(const SystemView& view, const QString& folder,
                                      QStringLiteral("lists the serial ports there are")}}});
         return {};
     }
-    report.findings.push_back({QStringLiteral("port"),
-                               Verdict::Ok,
-                               path,
-                               path == *device
-                                   ? QStringLiteral("%1 exists").arg(path)
-                                   : QStringLiteral("%1 leads to %2").arg(path, *device),
-                               {}});
+    QString text;
+    if (path == port) {
+        text = path == *device ? QStringLiteral("%1 exists").arg(path)
+                               : QStringLiteral("%1 leads to %2").arg(path, *device);
+    } else {
+        text = path == *device
+                   ? QStringLiteral("%1 is %2, which exists").arg(port, path)
+                   : QStringLiteral("%1 is %2, which leads to %3").arg(port, path, *device);
+    }
+    report.findings.push_back({QStringLiteral("port"), Verdict::Ok, path, text, {}});
     return {DescribePort(view, folder, processes, *device)};
 }
 

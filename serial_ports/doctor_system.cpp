@@ -19,10 +19,12 @@ QString ActiveRules(const SystemView& view, const QString& name, bool& masked) {
     for (const char* folder :
          {"/etc/udev/rules.d", "/run/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d"}) {
         const QString file = QLatin1String(folder) + QLatin1Char('/') + name;
-        if (!view.exists(file)) {
+        const std::optional<QString> text = view.linkText(file);
+        if (!view.exists(file) && !text) {
             continue;
         }
-        masked = view.resolve(file) == QLatin1String("/dev/null") || view.read(file).isEmpty();
+        masked = text == QLatin1String("/dev/null") ||
+                 view.resolve(file) == QLatin1String("/dev/null") || view.read(file).isEmpty();
         return file;
     }
     return {};

@@ -11,6 +11,7 @@ private slots:
     void initTestCase();
     void mapsNumber_data();
     void mapsNumber();
+    void looksUpDevicesInTheGivenFolder();
 
 private:
     QTemporaryDir m_folder;
@@ -53,6 +54,19 @@ void TestPortMap::mapsNumber() {
     QFETCH(QString, device);
     const QString expected = inFolder.isEmpty() ? device : m_folder.filePath(inFolder);
     QCOMPARE(DeviceForPort(m_folder.path(), number), expected);
+}
+
+// A copy of a system's /dev: USB adapters there win over its UARTs, the
+// settings folder over both.
+void TestPortMap::looksUpDevicesInTheGivenFolder() {
+    QTemporaryDir dev;
+    QVERIFY(dev.isValid());
+    QFile usb(dev.filePath(QStringLiteral("ttyUSB1")));
+    QVERIFY(usb.open(QIODevice::WriteOnly));
+    QCOMPARE(DeviceForPort(m_folder.path(), 2, dev.path()),
+             m_folder.filePath(QStringLiteral("COM2")));
+    QCOMPARE(DeviceForPort(m_folder.path(), 4, dev.path()), dev.filePath(QStringLiteral("ttyS3")));
+    QCOMPARE(DeviceForPort(QStringLiteral("/nonexistent"), 2, dev.path()), usb.fileName());
 }
 
 QTEST_GUILESS_MAIN(TestPortMap)
