@@ -1,8 +1,10 @@
 // doctor on copies of a bench PC's tree: every finding, its verdict and its fixes.
+#include <QRegularExpression>
 #include <QTest>
 
 #include "fake_system.h"
 #include "serial_ports/doctor.h"
+#include "serial_ports/report_format.h"
 
 using ports::Verdict;
 
@@ -83,6 +85,7 @@ private slots:
     void healthyBenchIsAllOk();
     void finding_data();
     void finding();
+    void textListsFixesAsCommands();
 };
 
 void TestDoctor::healthyBenchIsAllOk() {
@@ -406,6 +409,23 @@ void TestDoctor::finding() {
     }
     QVERIFY2(lines.contains(expected), qPrintable(lines.join(QLatin1Char('\n'))));
     QCOMPARE(report.exitCode(), exitCode);
+}
+
+void TestDoctor::textListsFixesAsCommands() {
+    FakeSystem system;
+    BuildBench(system, 16);
+    const QString text = ports::DoctorText(
+        ports::RunDoctor(system.view, {FakeSystem::kSettings}, QStringLiteral("COM1")));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    const qsizetype latency = lines.indexOf(QRegularExpression("^PROBLEM +latency +/dev/ttyUSB0: "
+                                                               "latency_timer is 16 ms: .*"));
+    QVERIFY2(latency >= 0, qPrintable(text));
+    QCOMPARE(lines.at(latency + 1).trimmed(),
+             QStringLiteral("echo 1 | sudo tee /sys/class/tty/ttyUSB0/device/latency_timer   # "
+                            "until it is unplugged"));
+    QVERIFY(lines.contains(QStringLiteral("1 problem, 0 notes.")));
+    QVERIFY(lines.first().startsWith(QStringLiteral("ok       port          /dev/ttyUSB0: COM1 is "
+                                                    "/dev/ttyUSB0, which exists")));
 }
 
 QTEST_GUILESS_MAIN(TestDoctor)

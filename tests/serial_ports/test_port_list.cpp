@@ -4,10 +4,14 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 #include "fake_system.h"
 #include "serial_ports/port_list.h"
+#include "serial_ports/report_format.h"
 
 using ports::PortRow;
 
@@ -93,6 +97,8 @@ private slots:
     void listsEveryPortOnce();
     void rows_data();
     void rows();
+    void jsonCarriesEveryField();
+    void textShowsEachPortAsABlock();
     void realPseudoTerminalPinnedAsCom3();
 };
 
@@ -190,6 +196,62 @@ void TestPortList::rows() {
         QCOMPARE(row->holding.ptyOwner->command, QStringLiteral("ht5530k-sim"));
         QCOMPARE(row->links, QStringList{FakeSystem::kSettings + "/COM3"});
     }
+}
+
+void TestPortList::jsonCarriesEveryField() {
+    FakeSystem system;
+    BuildBench(system);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(
+        ports::PortsJson(ports::ListPorts(system.view, FakeSystem::kSettings)), &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QJsonArray rows = document.array();
+    QCOMPARE(rows.size(), 5);
+    const QJsonObject pty = rows.at(0).toObject();
+    QCOMPARE(pty.value("device").toString(), QStringLiteral("/dev/pts/3"));
+    QCOMPARE(pty.value("kind").toString(), QStringLiteral("pseudo-terminal"));
+    QCOMPARE(pty.value("window_ports").toArray(), QJsonArray{"COM3"});
+    QCOMPARE(pty.value("links").toArray(), QJsonArray{FakeSystem::kSettings + "/COM3"});
+    QCOMPARE(pty.value("other_end").toObject().value("command").toString(),
+             QStringLiteral("ht5530k-sim"));
+    QVERIFY(pty.value("vid_pid").isNull());
+    QVERIFY(!pty.value("may_open").toBool());
+    const QJsonObject ftdi = rows.at(3).toObject();
+    QCOMPARE(ftdi.value("device").toString(), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(ftdi.value("by_id").toArray().size(), 1);
+    QCOMPARE(ftdi.value("by_path").toArray().size(), 1);
+    QCOMPARE(ftdi.value("description").toString(), QStringLiteral("FT232R USB UART"));
+    QCOMPARE(ftdi.value("manufacturer").toString(), QStringLiteral("FTDI"));
+    QCOMPARE(ftdi.value("serial_number").toString(), QStringLiteral("A50285BI"));
+    QCOMPARE(ftdi.value("vid_pid").toString(), QStringLiteral("0403:6001"));
+    QCOMPARE(ftdi.value("driver").toString(), QStringLiteral("ftdi_sio"));
+    QCOMPARE(ftdi.value("latency_timer_ms").toInt(), 16);
+    QCOMPARE(ftdi.value("window_ports").toArray(), QJsonArray{"COM1"});
+    QVERIFY(ftdi.value("may_open").toBool());
+    QCOMPARE(ftdi.value("access").toString(), QStringLiteral("group dialout"));
+    const QJsonObject holder = ftdi.value("held_by").toArray().at(0).toObject();
+    QCOMPARE(holder.value("pid").toInt(), 4321);
+    QCOMPARE(holder.value("command").toString(), QStringLiteral("minicom"));
+    QCOMPARE(holder.value("how").toString(), QStringLiteral("lock file /var/lock/LCK..ttyUSB0"));
+    QVERIFY(rows.at(4).toObject().value("serial_number").isNull()); // the CH340 has none
+}
+
+void TestPortList::textShowsEachPortAsABlock() {
+    FakeSystem system;
+    BuildBench(system);
+    const QStringList lines = ports::PortsText(ports::ListPorts(system.view, FakeSystem::kSettings))
+                                  .split(QLatin1Char('\n'));
+    const qsizetype ftdi =
+        lines.indexOf("/dev/ttyUSB0  COM1  usb  0403:6001  FTDI  FT232R USB UART  serial A50285BI");
+    QVERIFY2(ftdi >= 0, qPrintable(lines.join(QLatin1Char('\n'))));
+    QCOMPARE(
+        lines.mid(ftdi + 1, 4),
+        (QStringList{"    by-id    /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0",
+                     "    by-path  /dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0",
+                     "    access   yes (group dialout)",
+                     "    held     by process 4321 (minicom): lock file /var/lock/LCK..ttyUSB0"}));
+    QVERIFY(lines.contains("/dev/pts/3  COM3  pseudo-terminal"));
+    QVERIFY(lines.contains("    other end process 777 (ht5530k-sim)"));
 }
 
 // On this machine: a real pseudo-terminal, linked as COM3 in a settings folder.
