@@ -8,9 +8,9 @@ namespace cli {
 
 namespace {
 // Adding a command: its file, its declaration in commands.h, a line here.
-constexpr std::array<const Command*, 6> kCommands{
-    &kReadCommand,       &kPollCommand,   &kAddressCommand,
-    &kSetAddressCommand, &kAdjustCommand, &kScanCommand,
+constexpr std::array<const Command*, 10> kCommands{
+    &kReadCommand, &kPollCommand,  &kAddressCommand, &kSetAddressCommand, &kAdjustCommand,
+    &kScanCommand, &kPortsCommand, &kPinCommand,     &kUnpinCommand,      &kDoctorCommand,
 };
 } // namespace
 

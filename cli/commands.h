@@ -11,5 +11,9 @@ extern const Command kAddressCommand;
 extern const Command kSetAddressCommand;
 extern const Command kAdjustCommand;
 extern const Command kScanCommand;
+extern const Command kPortsCommand;
+extern const Command kPinCommand;
+extern const Command kUnpinCommand;
+extern const Command kDoctorCommand;
 
 } // namespace cli

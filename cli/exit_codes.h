@@ -8,6 +8,7 @@ namespace cli {
 enum ExitCode : int {
     kSuccess = 0,
     kFailedExchanges = 1, // poll ended with failed exchanges among good ones
+    kNotDone = 1,         // doctor found something wrong; pin or unpin could not change the link
     kUsage = 2,           // a bad option, or a value the window's rules refuse
     kPortError = 3,       // the port could not be opened or was lost
     kNoAnswer = 4,        // nothing within the time-out

@@ -57,7 +57,7 @@ Access CheckAccess(const SystemView& view, const NodeStatus& node, unsigned uid,
     const Access refused{false, DescribeMode(view, node), granting};
 
     if (uid == 0) {
-        return {true, QStringLiteral("root"), granting};
+        return {true, QStringLiteral("as root"), granting};
     }
     if (uid == node.uid) {
         if (Grants(Permissions(acl, AclEntry::Tag::UserObj))) {

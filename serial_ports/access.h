@@ -12,7 +12,7 @@ namespace ports {
 // Whether a user may open a device for reading and writing, and what lets them.
 struct Access {
     bool allowed = false;
-    // What grants it ("root", "owner", "group dialout", "ACL for alice",
+    // What grants it ("as root", "owner", "group dialout", "ACL for alice",
     // "ACL for group plugdev", "everyone"), or what it is when refused
     // ("crw-rw---- root dialout").
     QString reason;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "serial_ports/doctor_checks.h"
+#include "serial_ports/port_facts.h"
 #include "serial_ports/window_ports.h"
 
 namespace ports {
@@ -33,7 +34,7 @@ std::vector<PortRow> AskedPort(const SystemView& view, const QString& folder,
         report.portMissing = true;
         report.findings.push_back({QStringLiteral("port"),
                                    Verdict::Problem,
-                                   path,
+                                   {},
                                    QStringLiteral("%1 does not exist").arg(named),
                                    {{QStringLiteral("ht5530k-cli ports"),
                                      QStringLiteral("lists the serial ports there are")}}});
@@ -42,10 +43,20 @@ std::vector<PortRow> AskedPort(const SystemView& view, const QString& folder,
     if (view.node(*device).type != NodeStatus::Type::CharDevice) {
         report.findings.push_back({QStringLiteral("port"),
                                    Verdict::Problem,
-                                   path,
+                                   {},
                                    QStringLiteral("%1 is not a serial device").arg(named),
                                    {{QStringLiteral("ht5530k-cli ports"),
                                      QStringLiteral("lists the serial ports there are")}}});
+        return {};
+    }
+    if (IsPlaceholderUart(view, *device)) {
+        report.findings.push_back(
+            {QStringLiteral("port"),
+             Verdict::Problem,
+             {},
+             QStringLiteral("%1 has no UART behind it: opening it fails").arg(named),
+             {{QStringLiteral("ht5530k-cli ports"),
+               QStringLiteral("lists the serial ports there are")}}});
         return {};
     }
     QString text;
@@ -57,7 +68,7 @@ std::vector<PortRow> AskedPort(const SystemView& view, const QString& folder,
                    ? QStringLiteral("%1 is %2, which exists").arg(port, path)
                    : QStringLiteral("%1 is %2, which leads to %3").arg(port, path, *device);
     }
-    report.findings.push_back({QStringLiteral("port"), Verdict::Ok, path, text, {}});
+    report.findings.push_back({QStringLiteral("port"), Verdict::Ok, {}, text, {}});
     return {DescribePort(view, folder, processes, *device)};
 }
 

@@ -11,16 +11,6 @@ namespace ports::checks {
 
 namespace {
 
-// The kernel makes ttyS0 to ttyS31 whether a UART is there or not; sysfs
-// gives those the type 0 ("unknown").
-bool IsPlaceholderUart(const SystemView& view, const QString& device) {
-    if (!device.startsWith(QLatin1String("/dev/ttyS"))) {
-        return false;
-    }
-    const QString type = QStringLiteral("/sys/class/tty/%1/type").arg(device.mid(5));
-    return view.exists(type) && view.attribute(type) == QLatin1String("0");
-}
-
 // How to point COMn at a device: at the one USB adapter when there is one.
 std::vector<Fix> PinFixes(const std::vector<PortRow>& rows, int number) {
     QStringList usb;
@@ -79,8 +69,9 @@ void SettingsLinks(const SystemView& view, const QString& folder, std::vector<Fi
         out.push_back({QStringLiteral("link"),
                        Verdict::Ok,
                        folder,
-                       good == 0
-                           ? QStringLiteral("no COMn links")
+                       good == 0 ? QStringLiteral("no COMn links")
+                       : good == 1
+                           ? QStringLiteral("1 COMn link, leading to a device")
                            : QStringLiteral("%1 COMn links, each leading to a device").arg(good),
                        {}});
     }

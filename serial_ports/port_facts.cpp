@@ -97,16 +97,20 @@ PortFacts ReadPortFacts(const SystemView& view, const QString& name) {
     return facts;
 }
 
+bool IsPlaceholderUart(const SystemView& view, const QString& device) {
+    if (!device.startsWith(QLatin1String("/dev/ttyS"))) {
+        return false;
+    }
+    const QString type = kTtyClass + QLatin1Char('/') + device.mid(5) + "/type";
+    return view.exists(type) && view.attribute(type) == QLatin1String("0");
+}
+
 QStringList SerialTtyNames(const SystemView& view) {
     QStringList names;
     for (const QString& name : view.entries(kTtyClass)) {
-        const QString tty = kTtyClass + QLatin1Char('/') + name;
-        if (!view.exists(tty + "/device")) {
-            continue; // virtual consoles, ptmx, console
-        }
-        if (name.startsWith(QLatin1String("ttyS")) && view.exists(tty + "/type") &&
-            view.attribute(tty + "/type") == QLatin1String("0")) {
-            continue;
+        if (!view.exists(kTtyClass + QLatin1Char('/') + name + "/device") ||
+            IsPlaceholderUart(view, QStringLiteral("/dev/") + name)) {
+            continue; // virtual consoles, ptmx, console; ttyS without a UART
         }
         names.append(name);
     }

@@ -37,6 +37,10 @@ PortFacts ReadPortFacts(const SystemView& view, const QString& name);
 // placeholders).
 QStringList SerialTtyNames(const SystemView& view);
 
+// A ttyS the kernel made without a UART behind it (sysfs type 0, "unknown"):
+// it exists, but opening it fails. `device` is its path under /dev.
+bool IsPlaceholderUart(const SystemView& view, const QString& device);
+
 // "0403:6001"; empty without both numbers.
 QString VidPidText(const PortFacts& facts);
 

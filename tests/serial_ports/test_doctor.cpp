@@ -207,7 +207,7 @@ void TestDoctor::finding_data() {
     QTest::newRow("good COMn link")
         << "good link"
         << ""
-        << "ok link " + FakeSystem::kSettings + ": 1 COMn links, each leading to a device" << 0;
+        << "ok link " + FakeSystem::kSettings + ": 1 COMn link, leading to a device" << 0;
     QTest::newRow("saved port missing")
         << "comm.set COM4"
         << ""
@@ -285,23 +285,30 @@ void TestDoctor::finding_data() {
     QTest::newRow("asked port missing")
         << ""
         << "COM5"
-        << "PROBLEM port /dev/ttyS4: COM5 is /dev/ttyS4, which does not exist | ht5530k-cli ports "
+        << "PROBLEM port : COM5 is /dev/ttyS4, which does not exist | ht5530k-cli ports "
            "(lists the serial ports there are)"
         << 3;
+    QTest::newRow("asked port a placeholder UART")
+        << "comm.set placeholder"
+        << "COM4"
+        << "PROBLEM port : COM4 is /dev/ttyS3, which has no UART behind it: opening it "
+           "fails | "
+           "ht5530k-cli ports (lists the serial ports there are)"
+        << 1;
     QTest::newRow("asked port by path")
         << ""
         << "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"
-        << "ok port /dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0: "
+        << "ok port : "
            "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0 leads to /dev/ttyUSB0"
         << 0;
     QTest::newRow("asked port by kernel name")
         << ""
         << "ttyUSB0"
-        << "ok port /dev/ttyUSB0: ttyUSB0 is /dev/ttyUSB0, which exists" << 0;
+        << "ok port : ttyUSB0 is /dev/ttyUSB0, which exists" << 0;
     QTest::newRow("asked port missing, other problems too")
         << "latency 16"
         << "/dev/ttyUSB3"
-        << "PROBLEM port /dev/ttyUSB3: /dev/ttyUSB3 does not exist | ht5530k-cli ports (lists the "
+        << "PROBLEM port : /dev/ttyUSB3 does not exist | ht5530k-cli ports (lists the "
            "serial ports there are)"
         << 3;
     QTest::newRow("simulator's pseudo-terminal")
@@ -424,8 +431,8 @@ void TestDoctor::textListsFixesAsCommands() {
              QStringLiteral("echo 1 | sudo tee /sys/class/tty/ttyUSB0/device/latency_timer   # "
                             "until it is unplugged"));
     QVERIFY(lines.contains(QStringLiteral("1 problem, 0 notes.")));
-    QVERIFY(lines.first().startsWith(QStringLiteral("ok       port          /dev/ttyUSB0: COM1 is "
-                                                    "/dev/ttyUSB0, which exists")));
+    QVERIFY(lines.first().startsWith(
+        QStringLiteral("ok       port          COM1 is /dev/ttyUSB0, which exists")));
 }
 
 QTEST_GUILESS_MAIN(TestDoctor)

@@ -118,7 +118,7 @@ void TestSystemView::checksAccess_data() {
                                 << "crw-rw----+ root dialout";
     QTest::newRow("ACL for a group")
         << 0660U << "group" << false << false << true << "ACL for group g4343";
-    QTest::newRow("root") << 0600U << "" << false << true << true << "root";
+    QTest::newRow("root") << 0600U << "" << false << true << true << "as root";
 }
 
 void TestSystemView::checksAccess() {

@@ -1,0 +1,90 @@
+#include <cstdio>
+
+#include "cli/command_support.h"
+#include "cli/commands.h"
+#include "cli/diagnostics.h"
+#include "cli/exit_codes.h"
+#include "cli/port_argument.h"
+#include "cli/session.h"
+#include "serial_ports/pin.h"
+
+namespace cli {
+
+namespace {
+
+std::string DescribePin() {
+    return R"(Makes COMn of the window (COM1 to COM16) open DEVICE: a symbolic link named
+COMn in the folder where the window looks for it, the folder of its comm.set
+(beside the program when that folder is writable, else ~/.config/ht5530k,
+created when missing). The link takes effect the next time the window or
+ht5530k-cli opens COMn.
+
+DEVICE is a device path, a name under /dev (ttyUSB0) or a link to a device
+(/dev/serial/by-id/..., a pseudo-terminal). A device given by its kernel name
+is pinned by its /dev/serial/by-id name when it has one, so that the pin stays
+with the adapter however it is plugged in again; the output says so.
+
+An earlier COMn link is replaced at once. A COMn that is a regular file, a
+folder or anything else but a link is never replaced, and DEVICE must be a
+character device or lead to one.
+)";
+}
+
+std::string DescribeUnpin() {
+    return R"(Removes the COMn link that pin made, so that COMn of the window is
+/dev/ttyUSB<n-1> again, or /dev/ttyS<n-1>; prints which. No link there is
+not an error. A COMn that is not a link is never removed.
+)";
+}
+
+int Finish(const char* command, const ports::PinResult& result) {
+    using Outcome = ports::PinResult::Outcome;
+    switch (result.outcome) {
+    case Outcome::Done:
+        std::puts(result.message.toLocal8Bit().constData());
+        return kSuccess;
+    case Outcome::Usage:
+    case Outcome::Refused:
+        PrintUsageError(command, result.message.toStdString());
+        return kUsage;
+    case Outcome::Missing:
+        PrintError(result.message);
+        return kPortError;
+    case Outcome::Failed:
+        break;
+    }
+    PrintError(result.message);
+    return kNotDone;
+}
+
+int RunPin(const Invocation& call) {
+    const auto& args = call.arguments.positionals;
+    if (args.size() != 2) {
+        PrintUsageError("pin", "pin takes a port and a device: pin COMn DEVICE");
+        return kUsage;
+    }
+    return Finish("pin", ports::Pin(ports::ThisMachine(), WindowSettings().folder,
+                                    QString::fromStdString(args[0]), PortArgument(args[1])));
+}
+
+int RunUnpin(const Invocation& call) {
+    const auto& args = call.arguments.positionals;
+    if (args.size() != 1) {
+        PrintUsageError("unpin", "unpin takes a port: unpin COMn");
+        return kUsage;
+    }
+    return Finish("unpin", ports::Unpin(ports::ThisMachine(), WindowSettings().folder,
+                                        QString::fromStdString(args[0])));
+}
+
+} // namespace
+
+const Command kPinCommand{
+    "pin", "COMn DEVICE", "make COMn of the window open DEVICE", DescribePin, {}, RunPin,
+};
+
+const Command kUnpinCommand{
+    "unpin", "COMn", "remove the COMn link pin made", DescribeUnpin, {}, RunUnpin,
+};
+
+} // namespace cli

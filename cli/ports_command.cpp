@@ -1,0 +1,103 @@
+#include <array>
+#include <cstdio>
+
+#include <QSerialPortInfo>
+
+#include "cli/command_support.h"
+#include "cli/commands.h"
+#include "cli/diagnostics.h"
+#include "cli/exit_codes.h"
+#include "cli/session.h"
+#include "serial_ports/port_list.h"
+#include "serial_ports/report_format.h"
+
+namespace cli {
+
+namespace {
+
+constexpr std::array kOptions{
+    OptionSpec{"format", 0, "text|json", "how the list is printed (default text)"},
+};
+
+std::string Describe() {
+    return R"(Lists every serial port of this machine, and every device a COMn link of the
+window's settings folder points to (the pseudo-terminal of ht5530k-sim, for
+one). For each port: its device path; the window's COM numbers that open it
+now, as the window maps them (a COMn link in the settings folder, else
+/dev/ttyUSB<n-1>, else /dev/ttyS<n-1>); its stable names in
+/dev/serial/by-id and /dev/serial/by-path; VID:PID, manufacturer, product and
+serial number of a USB adapter; whether this user may open it and what lets
+them; and whether another process holds it, by a lock file (LCK..name in
+/var/lock and the other lock folders) or by having it open, as far as this
+user can see other processes.
+
+json prints an array, one object a port, with the keys device, kind (usb,
+uart, pseudo-terminal, device), by_id, by_path, description, manufacturer,
+serial_number, vid_pid ("0403:6001"), driver, latency_timer_ms,
+window_ports (["COM1"]), links, may_open, access, held_by (objects with pid,
+command, how), stale_locks and other_end (the process at the far end of a
+pseudo-terminal); null where a port has no such value.
+)";
+}
+
+// What Qt knows and sysfs did not say (its udev names, on some systems).
+void FillFromQt(std::vector<ports::PortRow>& rows, const QList<QSerialPortInfo>& infos) {
+    for (ports::PortRow& row : rows) {
+        for (const QSerialPortInfo& info : infos) {
+            if (info.systemLocation() != row.device) {
+                continue;
+            }
+            ports::PortFacts& facts = row.facts;
+            facts.description =
+                facts.description.isEmpty() ? info.description() : facts.description;
+            facts.manufacturer =
+                facts.manufacturer.isEmpty() ? info.manufacturer() : facts.manufacturer;
+            facts.serialNumber =
+                facts.serialNumber.isEmpty() ? info.serialNumber() : facts.serialNumber;
+            if (!facts.vendorId && info.hasVendorIdentifier()) {
+                facts.vendorId = info.vendorIdentifier();
+            }
+            if (!facts.productId && info.hasProductIdentifier()) {
+                facts.productId = info.productIdentifier();
+            }
+        }
+    }
+}
+
+int Run(const Invocation& call) {
+    std::string error;
+    const auto format = ChoiceOption(call.arguments, "format", {"text", "json"}, error);
+    if (!format) {
+        PrintUsageError("ports", error);
+        return kUsage;
+    }
+    if (!call.arguments.positionals.empty()) {
+        PrintUsageError("ports", "ports takes no arguments");
+        return kUsage;
+    }
+    const QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
+    QStringList qtDevices;
+    for (const QSerialPortInfo& info : infos) {
+        qtDevices << info.systemLocation();
+    }
+    std::vector<ports::PortRow> rows =
+        ports::ListPorts(ports::ThisMachine(), WindowSettings().folder, qtDevices);
+    FillFromQt(rows, infos);
+    if (*format == "json") {
+        std::fputs(ports::PortsJson(rows).constData(), stdout);
+    } else if (rows.empty()) {
+        PrintError("no serial ports found");
+    } else {
+        std::fputs(ports::PortsText(rows).toLocal8Bit().constData(), stdout);
+    }
+    return kSuccess;
+}
+
+} // namespace
+
+const Command kPortsCommand{
+    "ports",  "",       "list the serial ports, their stable names and COM numbers",
+    Describe, kOptions, Run,
+};
+
+} // namespace cli
