@@ -114,6 +114,10 @@ int Run(const Invocation& call) {
     if (!settings) {
         return kUsage;
     }
+    Session session(call.line);
+    if (!session.open()) {
+        return kPortError; // before --output is touched: an old log stays as it was
+    }
     std::FILE* rows = stdout;
     if (const auto output = call.arguments.value("output")) {
         rows = std::fopen(output->c_str(), "w");
@@ -122,13 +126,9 @@ int Run(const Invocation& call) {
             return kUsage;
         }
     }
-    Session session(call.line);
-    int code = kPortError;
-    if (session.open()) {
-        PollRun run(session, *settings, rows);
-        run.start();
-        code = session.run();
-    }
+    PollRun run(session, *settings, rows);
+    run.start();
+    const int code = session.run();
     if (rows != stdout) {
         std::fclose(rows);
     }

@@ -426,6 +426,30 @@ private slots:
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
     }
 
+    // A poll that cannot start leaves an earlier log alone; a log that
+    // cannot be written is a usage error.
+    void pollOutputFile() {
+        QTemporaryDir folder;
+        const QString log = folder.filePath("run.csv");
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("yesterday\n");
+        file.close();
+        const CliRun noPort =
+            RunCli({"poll", "--interval", "50", "-o", log, "-p", "/dev/ttyUSB97", "-b", "19200"});
+        QCOMPARE(noPort.exitCode, 3);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("yesterday\n"));
+
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift"}));
+        const CliRun unwritable = RunCli(
+            QStringList{"poll", "--interval", "50", "-o", folder.filePath("no/such/folder.csv")} +
+            Line(sim));
+        QCOMPARE(unwritable.exitCode, 2);
+        QVERIFY2(unwritable.err.contains("cannot write"), qPrintable(unwritable.err));
+    }
+
     // A port another program holds is busy; one the user may not open says
     // how to join dialout.
     void portHeldOrForbidden() {
