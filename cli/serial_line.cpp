@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 
+#include "link/serial_device.h"
+
 namespace cli {
 
 namespace {
@@ -56,19 +58,12 @@ std::optional<QString> SerialLine::open(const QString& device, int baud) {
     m_device = device;
     // Open the device itself, not a link to it: the lock file other programs
     // see is named after the device (as the window does).
-    const QFileInfo file(device);
-    const QString target = file.isAbsolute() ? file.canonicalFilePath() : QString();
-    if (file.isAbsolute() && target.isEmpty()) {
+    const QString opened = DeviceNode(device);
+    if (opened.isEmpty()) {
         return Missing(device);
     }
-    const QString opened = target.isEmpty() ? device : target;
     m_port.setPortName(opened);
-    // A plain number: 14400 has no QSerialPort::BaudRate and is set as a custom rate.
-    m_port.setBaudRate(baud);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    SetLine8N1(m_port, baud);
     if (m_port.open(QIODevice::ReadWrite)) {
         m_wakeAfter = 0;
         return std::nullopt;

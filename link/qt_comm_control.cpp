@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "link/port_map.h"
+#include "link/serial_device.h"
 
 QtCommControl::QtCommControl(const QString& programFolder, QObject* parent)
     : CommControl(parent), m_programFolder(programFolder), m_port(this) {
@@ -38,17 +39,10 @@ void QtCommControl::setPortOpen(bool open) {
     // lock file after the path, and only the device's own name makes the lock
     // one that other programs (and other links to it) see.
     // A bare name (COMn on Windows) is the system's, not a file here.
-    const QFileInfo file(device);
-    const QString target = file.isAbsolute() ? file.canonicalFilePath() : QString();
-    m_devicePath = target.isEmpty() ? device : target;
+    const QString node = DeviceNode(device);
+    m_devicePath = node.isEmpty() ? device : node;
     m_port.setPortName(m_devicePath);
-    // The plain number, not a QSerialPort::BaudRate: rates without a standard
-    // constant (14400) are then set as custom rates instead of being refused.
-    m_port.setBaudRate(baud);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    SetLine8N1(m_port, baud);
     // Bounded: a flooding line stops being read once this much waits unread,
     // the rest stays in the driver, as a UART's buffer would overflow.
     m_port.setReadBufferSize(kInBufferSize);

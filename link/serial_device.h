@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QSerialPort>
+#include <QString>
+
+// The device node to open for a path: links resolved, so that the lock file
+// other programs see is named after the device itself. A bare name (COMn on
+// Windows) is the system's, not a file here, and is returned as it is; an
+// absolute path to nothing gives an empty text.
+QString DeviceNode(const QString& device);
+
+// 8 data bits, no parity, 1 stop bit, no flow control at `baud`, set as a
+// plain number so that rates without a QSerialPort constant (14400) are set
+// as custom rates instead of being refused.
+void SetLine8N1(QSerialPort& port, int baud);
