@@ -80,11 +80,6 @@ Modbus RTU, once or cyclically, and shows the first register's value with the
 raw request and response bytes and counts of the exchanges. It finds and
 changes the module's bus address and writes its humidity adjustment register.
 .
-ht5530k-cli does the same from the command line, without a window: reads
-and logs to CSV or JSON lines with line statistics, address changes with
-verification, adjustment writes and a scan for modules, judged by its exit
-status in scripts and end-of-line checks.
-.
 ht5530k-cli is the same module from the command line, without a window: one
 read or a long poll logged as CSV or JSON lines with a summary of the line's
 statistics, the address read and change with verification, adjustment
