@@ -143,10 +143,16 @@ std::optional<Clock::time_point> Simulator::NextDeadline(Clock::time_point now) 
             deadline = when;
         }
     };
-    consider(m_transmitter.NextDue());
     if (m_framer.Collecting()) {
-        consider(m_lastReceived + m_silence);
+        // A frame whose silence passed while this process was kept from
+        // running is due now: no wait, or it would sit until the next byte.
+        const Clock::time_point end = m_lastReceived + m_silence;
+        if (end <= now) {
+            return now;
+        }
+        consider(end);
     }
+    consider(m_transmitter.NextDue());
     if (m_transmitter.Idle()) {
         consider(m_garbage.NextDue(now));
     }

@@ -248,7 +248,8 @@ private slots:
             Line(sim));
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         const QStringList lines = Lines(run.out);
-        QVERIFY2(lines.size() >= 5 && lines.size() <= 6, qPrintable(run.out));
+        // Ticks at 0, 100, ... 500 ms; a loaded machine may make some late and skip others.
+        QVERIFY2(lines.size() >= 3 && lines.size() <= 6, qPrintable(run.out));
         for (const QString& line : lines) {
             const QJsonObject row = QJsonDocument::fromJson(line.toUtf8()).object();
             QCOMPARE(row.keys(), (QStringList{"address", "humidity", "outcome", "raw",
