@@ -1,3 +1,4 @@
+#include <csignal>
 #include <unistd.h>
 
 #include <QFile>
@@ -258,6 +259,38 @@ private slots:
             QCOMPARE(row["humidity"].toDouble(), 45.5);
             QVERIFY(row["temperature"].isNull());
         }
+    }
+
+    // SIGINT and SIGTERM end a poll with its summary; the rows written stay.
+    void pollStopsOnSignals_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+    }
+    void pollStopsOnSignals() {
+        QFETCH(int, signal);
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--humidity", "45.5"}));
+        QProcess poll;
+        poll.start(QStringLiteral(HT_CLI_PATH),
+                   QStringList{"poll", "--interval", "50"} + Line(sim));
+        QVERIFY(poll.waitForStarted());
+        QByteArray rows;
+        QTRY_VERIFY_WITH_TIMEOUT((rows += poll.readAllStandardOutput()).count('\n') >= 4, 20'000);
+        ::kill(static_cast<pid_t>(poll.processId()), signal);
+        QVERIFY(poll.waitForFinished(10'000));
+        QCOMPARE(poll.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(poll.exitCode(), 0);
+        rows += poll.readAllStandardOutput();
+        const QString err = QString::fromUtf8(poll.readAllStandardError());
+        QVERIFY2(err.contains("poll statistics") && err.contains("0 timeouts"), qPrintable(err));
+        QVERIFY(rows.endsWith("01 03 02 11 C6 34 46\n"));
+        const QStringList outcomes = Outcomes(QString::fromLatin1(rows));
+        QCOMPARE(outcomes, QStringList(outcomes.size(), "ok"));
+        // The summary counts what the rows show, and at most the one request under way.
+        const int sent = err.section(" sent,", 0, 0).section('\n', -1).toInt();
+        QVERIFY2(sent == outcomes.size() || sent == outcomes.size() + 1, qPrintable(err));
     }
 
     // A silent module and a 300 ms time-out against 50 ms ticks: one request
