@@ -62,6 +62,7 @@ std::optional<QString> SerialLine::open(const QString& device, int baud) {
     if (opened.isEmpty()) {
         return Missing(device);
     }
+    m_node = opened;
     m_port.setPortName(opened);
     SetLine8N1(m_port, baud);
     if (m_port.open(QIODevice::ReadWrite)) {
@@ -184,13 +185,16 @@ void SerialLine::errorOccurred(QSerialPort::SerialPortError error) {
     if (!m_port.isOpen()) {
         return; // a failed open is reported by open()
     }
-    switch (error) {
-    case QSerialPort::ReadError:
-    case QSerialPort::ResourceError:
-    case QSerialPort::WriteError:
-        break;
-    default:
+    switch (ClassifyPortError(m_port, error, m_node)) {
+    case PortError::Other:
         return;
+    case PortError::Transient:
+        // A full output queue: the device is still there, the exchange under
+        // way ends by its answer or its time-out.
+        m_port.clearError();
+        return;
+    case PortError::Lost:
+        break;
     }
     // Closed at once: a hung-up pseudo-terminal stays readable and would
     // report the error on every turn of the event loop.

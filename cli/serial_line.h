@@ -68,6 +68,7 @@ private:
     const FrameTrace& m_trace;
     QSerialPort m_port;
     QString m_device;
+    QString m_node; // the device node opened, links resolved
     QTimer m_timeout;
     QElapsedTimer m_clock;
     bool m_active = false;

@@ -1,9 +1,5 @@
 #include "link/qt_comm_control.h"
 
-#include <poll.h>
-
-#include <QFileInfo>
-
 #include "link/port_map.h"
 #include "link/serial_device.h"
 
@@ -102,20 +98,17 @@ void QtCommControl::errorOccurred(QSerialPort::SerialPortError error) {
     if (!m_port.isOpen()) {
         return;
     }
-    switch (error) {
-    case QSerialPort::ReadError:
-    case QSerialPort::ResourceError:
-    case QSerialPort::WriteError:
-        break;
-    default:
+    switch (ClassifyPortError(m_port, error, m_devicePath)) {
+    case PortError::Other:
         return;
-    }
-    if (!deviceGone()) {
+    case PortError::Transient:
         // The far end stopped reading and the line holds no more: the device
         // is still there and what was queued stays queued, to go out once the
         // far end reads again.
         m_port.clearError();
         return;
+    case PortError::Lost:
+        break;
     }
     // Close at once: after a pseudo-terminal hangup the device stays readable
     // and QSerialPort reports the error again on every turn of the event loop,
@@ -125,19 +118,6 @@ void QtCommControl::errorOccurred(QSerialPort::SerialPortError error) {
         m_lostPending = true;
         QMetaObject::invokeMethod(this, &QtCommControl::deliverLost, Qt::QueuedConnection);
     }
-}
-
-bool QtCommControl::deviceGone() const {
-    if (!QFileInfo::exists(m_devicePath)) {
-        return true; // a pulled USB adapter, a pseudo-terminal whose far end closed
-    }
-    // A hung-up or failed device says so when asked; a full one only cannot
-    // take more bytes for now.
-    pollfd fd{static_cast<int>(m_port.handle()), POLLIN | POLLOUT, 0};
-    if (::poll(&fd, 1, 0) < 0) {
-        return true;
-    }
-    return (fd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 void QtCommControl::deliverLost() {

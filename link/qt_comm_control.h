@@ -28,9 +28,6 @@ public:
 
 private:
     void errorOccurred(QSerialPort::SerialPortError error);
-    // After an error: true when the device is really gone (its node no
-    // longer exists, or it reports a hangup or failure when asked).
-    bool deviceGone() const;
     void deliverLost();
 
     QString m_programFolder;

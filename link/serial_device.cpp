@@ -1,5 +1,7 @@
 #include "link/serial_device.h"
 
+#include <poll.h>
+
 #include <QFileInfo>
 
 QString DeviceNode(const QString& device) {
@@ -13,4 +15,26 @@ void SetLine8N1(QSerialPort& port, int baud) {
     port.setParity(QSerialPort::NoParity);
     port.setStopBits(QSerialPort::OneStop);
     port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+PortError ClassifyPortError(const QSerialPort& port, QSerialPort::SerialPortError error,
+                            const QString& deviceNode) {
+    switch (error) {
+    case QSerialPort::ReadError:
+    case QSerialPort::ResourceError:
+    case QSerialPort::WriteError:
+        break;
+    default:
+        return PortError::Other;
+    }
+    if (!QFileInfo::exists(deviceNode)) {
+        return PortError::Lost; // a pulled USB adapter, a pseudo-terminal whose far end closed
+    }
+    // A hung-up or failed device says so when asked; a full one only cannot
+    // take more bytes for now.
+    pollfd fd{static_cast<int>(port.handle()), POLLIN | POLLOUT, 0};
+    if (::poll(&fd, 1, 0) < 0 || (fd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        return PortError::Lost;
+    }
+    return PortError::Transient;
 }

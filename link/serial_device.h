@@ -13,3 +13,15 @@ QString DeviceNode(const QString& device);
 // plain number so that rates without a QSerialPort constant (14400) are set
 // as custom rates instead of being refused.
 void SetLine8N1(QSerialPort& port, int baud);
+
+// What an error QSerialPort reports on an open port means. A full output
+// queue (the far end stopped reading) is reported like a vanished device;
+// only the device node being gone, or the device itself reporting a hangup or
+// failure, is a loss.
+enum class PortError {
+    Other,     // not an input/output error: nothing to do
+    Transient, // the device is still there; clear the error and carry on
+    Lost,      // the device is gone; close the port
+};
+PortError ClassifyPortError(const QSerialPort& port, QSerialPort::SerialPortError error,
+                            const QString& deviceNode);
