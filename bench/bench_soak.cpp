@@ -3,7 +3,7 @@
 // quits) every few minutes and plugged in again (a new simulator on the same
 // link, the port chosen again in the list). Prints polls sent, answers
 // decoded, simulator crashes, unplug cycles, and the tool's peak memory once
-// polling has settled and at the end.
+// polling has settled and at the end, and a progress line each minute.
 //
 //   bench_soak [--minutes M] [--unplug-every S]   (defaults 30 and 180)
 
@@ -83,8 +83,16 @@ int main(int argc, char** argv) {
 
     const auto end = BenchClock::now() + std::chrono::duration<double>(60 * minutes);
     std::unique_ptr<SimProcess> sim; // the simulators after the first
+    auto nextReport = BenchClock::now() + std::chrono::minutes(1);
+    int minutesDone = 0;
     while (BenchClock::now() < end) {
         Wait(500);
+        if (BenchClock::now() >= nextReport) {
+            nextReport += std::chrono::minutes(1);
+            std::printf("soak: %d of %.0f min, %lld polls, %lld answers decoded, %d unplug cycles\n",
+                        ++minutesDone, minutes, polls, decoded, cycles);
+            std::fflush(stdout);
+        }
         QProcess& current = sim ? sim->process : w.sim.process;
         if (current.state() != QProcess::NotRunning) {
             continue;
@@ -110,9 +118,11 @@ int main(int argc, char** argv) {
     const double growthMiB = static_cast<double>(endKiB - startKiB) / 1024;
     std::printf("soak (%.1f min polling at 50 ms, sim at 19200 baud with --fault garbage=200 "
                 "--fault bad-crc=0.2, pulled and replugged every %d s): %lld polls, %lld answers "
-                "decoded, %d unplug cycles, %d crashes; peak memory %.1f MiB after 10 s, %.1f MiB "
+                "decoded (%.1f%%), %d unplug cycles, %d crashes; peak memory %.1f MiB after 10 s, %.1f MiB "
                 "at the end, growth %.3f MiB [goal < 1 MiB: %s]\n",
-                minutes, unplugEvery, polls, decoded, cycles, crashes,
+                minutes, unplugEvery, polls, decoded,
+                polls > 0 ? 100.0 * static_cast<double>(decoded) / static_cast<double>(polls) : 0.0,
+                cycles, crashes,
                 static_cast<double>(startKiB) / 1024, static_cast<double>(endKiB) / 1024, growthMiB,
                 Verdict(growthMiB < 1));
     return 0;

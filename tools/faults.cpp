@@ -44,42 +44,47 @@ std::vector<std::uint8_t> FaultyModule::Answer(ModuleState& state,
 }
 
 namespace {
-// The burst limit: a tenth of a second's worth, and at least one byte.
+// The burst limit: a tenth of a second's worth.
 constexpr double kBurstSeconds = 0.1;
 } // namespace
 
 GarbageSource::GarbageSource(std::int64_t bytesPerSecond, std::uint32_t seed, Clock::time_point now)
-    : m_rate(bytesPerSecond), m_last(now), m_random(seed) {}
+    : m_rate(bytesPerSecond), m_start(now), m_random(seed),
+      m_gap(bytesPerSecond > 0 ? static_cast<double>(bytesPerSecond) : 1.0) {
+    m_nextDue = m_gap(m_random);
+}
 
-void GarbageSource::Accrue(Clock::time_point now) {
-    const std::chrono::duration<double> elapsed = now - m_last;
-    m_last = now;
-    const double cap = std::max(1.0, static_cast<double>(m_rate) * kBurstSeconds);
-    m_budget = std::min(cap, m_budget + static_cast<double>(m_rate) * elapsed.count());
+double GarbageSource::SecondsAt(Clock::time_point when) const {
+    return std::chrono::duration<double>(when - m_start).count();
+}
+
+void GarbageSource::LimitBacklog(double now) {
+    m_nextDue = std::max(m_nextDue, now - kBurstSeconds);
 }
 
 std::optional<GarbageSource::Clock::time_point> GarbageSource::NextDue(Clock::time_point now) {
     if (!Enabled()) {
         return std::nullopt;
     }
-    Accrue(now);
-    if (m_budget >= 1.0) {
+    const double at = SecondsAt(now);
+    LimitBacklog(at);
+    if (m_nextDue <= at) {
         return now;
     }
-    const std::chrono::duration<double> wait((1.0 - m_budget) / static_cast<double>(m_rate));
+    const std::chrono::duration<double> wait(m_nextDue - at);
     return now + std::chrono::ceil<Clock::duration>(wait);
 }
 
 std::vector<std::uint8_t> GarbageSource::Take(Clock::time_point now, std::size_t maxBytes) {
+    std::vector<std::uint8_t> bytes;
     if (!Enabled()) {
-        return {};
+        return bytes;
     }
-    Accrue(now);
-    const auto count = std::min(maxBytes, static_cast<std::size_t>(m_budget));
-    m_budget -= static_cast<double>(count);
-    std::vector<std::uint8_t> bytes(count);
-    for (auto& byte : bytes) {
-        byte = static_cast<std::uint8_t>(m_random() & 0xFFU);
+    const double at = SecondsAt(now);
+    LimitBacklog(at);
+    while (bytes.size() < maxBytes && m_nextDue <= at) {
+        bytes.push_back(static_cast<std::uint8_t>(m_random() & 0xFFU));
+        m_nextDue += m_gap(m_random);
     }
     return bytes;
 }

@@ -36,8 +36,11 @@ private:
     std::mt19937 m_random;
 };
 
-// Random bytes at a set rate, for the line noise fault. Bytes not sent on
-// time are made up for in bursts, but only up to a short while's worth.
+// Random bytes at a set mean rate, for the line noise fault. Each byte comes
+// after a random gap (exponentially distributed, as independent noise
+// bursts are), so the noise never keeps step with a master polling at a
+// fixed interval. Bytes not sent on time are made up for in bursts, but only
+// up to a short while's worth.
 class GarbageSource {
 public:
     using Clock = std::chrono::steady_clock;
@@ -51,12 +54,17 @@ public:
     std::vector<std::uint8_t> Take(Clock::time_point now, std::size_t maxBytes);
 
 private:
-    void Accrue(Clock::time_point now);
+    // Seconds from m_start, kept as a double so that gaps far below a clock
+    // tick still add up at high rates.
+    double SecondsAt(Clock::time_point when) const;
+    // Moves the next byte no further back than the burst limit allows.
+    void LimitBacklog(double now);
 
     std::int64_t m_rate;
-    double m_budget = 0.0;
-    Clock::time_point m_last;
+    Clock::time_point m_start;
+    double m_nextDue; // seconds from m_start
     std::mt19937 m_random;
+    std::exponential_distribution<double> m_gap;
 };
 
 } // namespace sim

@@ -228,7 +228,8 @@ Options:
                      short       drop the last byte of every response
                      split=MS    send responses a byte at a time, MS ms apart
                      double      send every response twice, back to back
-                     garbage=N   send N random bytes a second between responses
+                     garbage=N   send N random bytes a second on average, at random
+                                 moments between responses
                      unplug=S    close the device after S seconds and exit
   -h, --help       show this help and exit
   --version        show the version and exit

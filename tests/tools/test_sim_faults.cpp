@@ -94,12 +94,34 @@ private slots:
         const auto start = sim::GarbageSource::Clock::time_point{};
         sim::GarbageSource garbage(1000, 7, start);
         std::size_t total = 0;
-        for (int ms = 1; ms <= 2000; ++ms) {
+        for (int ms = 1; ms <= 20000; ++ms) {
             total += garbage.Take(start + std::chrono::milliseconds(ms), 4096).size();
         }
-        QVERIFY(total >= 1990 && total <= 2000);
-        // Nothing sent for a long while: only a short burst is made up.
-        QVERIFY(garbage.Take(start + 60s, 1'000'000).size() <= 100);
+        // 20000 expected; a Poisson count has a spread of about 141.
+        QVERIFY2(total >= 19500 && total <= 20500, qPrintable(QString::number(total)));
+        // Nothing sent for a long while: only a short burst (0.1 s, ~100 bytes) is made up.
+        const std::size_t burst = garbage.Take(start + 80s, 1'000'000).size();
+        QVERIFY2(burst >= 50 && burst <= 160, qPrintable(QString::number(burst)));
+    }
+
+    // A master polling every 50 ms must meet the noise at every phase of its
+    // cycle: noise in step with the polls would spoil all of them or none.
+    void garbageDoesNotKeepStepWithPolls() {
+        const auto start = sim::GarbageSource::Clock::time_point{};
+        sim::GarbageSource garbage(200, 11, start);
+        constexpr int kCycles = 4000;
+        int clean = 0; // cycles whose first 6 ms brought no noise
+        for (int cycle = 0; cycle < kCycles; ++cycle) {
+            bool noisy = false;
+            for (int ms = 1; ms <= 50; ++ms) {
+                const auto now = start + std::chrono::milliseconds(cycle * 50 + ms);
+                const bool arrived = !garbage.Take(now, 4096).empty();
+                noisy = noisy || (arrived && ms <= 6);
+            }
+            clean += noisy ? 0 : 1;
+        }
+        // Independent noise at 200 a second leaves e^-1.2 = 30% of the windows clean.
+        QVERIFY2(clean > kCycles / 5 && clean < kCycles * 2 / 5, qPrintable(QString::number(clean)));
     }
 
     void pacing_data() {
