@@ -89,8 +89,9 @@ int main(int argc, char** argv) {
         Wait(500);
         if (BenchClock::now() >= nextReport) {
             nextReport += std::chrono::minutes(1);
-            std::printf("soak: %d of %.0f min, %lld polls, %lld answers decoded, %d unplug cycles\n",
-                        ++minutesDone, minutes, polls, decoded, cycles);
+            std::printf(
+                "soak: %d of %.0f min, %lld polls, %lld answers decoded, %d unplug cycles\n",
+                ++minutesDone, minutes, polls, decoded, cycles);
             std::fflush(stdout);
         }
         QProcess& current = sim ? sim->process : w.sim.process;
@@ -116,14 +117,14 @@ int main(int argc, char** argv) {
     const long endKiB = PeakKiB();
 
     const double growthMiB = static_cast<double>(endKiB - startKiB) / 1024;
-    std::printf("soak (%.1f min polling at 50 ms, sim at 19200 baud with --fault garbage=200 "
-                "--fault bad-crc=0.2, pulled and replugged every %d s): %lld polls, %lld answers "
-                "decoded (%.1f%%), %d unplug cycles, %d crashes; peak memory %.1f MiB after 10 s, %.1f MiB "
-                "at the end, growth %.3f MiB [goal < 1 MiB: %s]\n",
-                minutes, unplugEvery, polls, decoded,
-                polls > 0 ? 100.0 * static_cast<double>(decoded) / static_cast<double>(polls) : 0.0,
-                cycles, crashes,
-                static_cast<double>(startKiB) / 1024, static_cast<double>(endKiB) / 1024, growthMiB,
-                Verdict(growthMiB < 1));
+    std::printf(
+        "soak (%.1f min polling at 50 ms, sim at 19200 baud with --fault garbage=200 "
+        "--fault bad-crc=0.2, pulled and replugged every %d s): %lld polls, %lld answers "
+        "decoded (%.1f%%), %d unplug cycles, %d crashes; peak memory %.1f MiB after 10 s, %.1f MiB "
+        "at the end, growth %.3f MiB [goal < 1 MiB: %s]\n",
+        minutes, unplugEvery, polls, decoded,
+        polls > 0 ? 100.0 * static_cast<double>(decoded) / static_cast<double>(polls) : 0.0, cycles,
+        crashes, static_cast<double>(startKiB) / 1024, static_cast<double>(endKiB) / 1024,
+        growthMiB, Verdict(growthMiB < 1));
     return 0;
 }

@@ -121,7 +121,8 @@ private slots:
             clean += noisy ? 0 : 1;
         }
         // Independent noise at 200 a second leaves e^-1.2 = 30% of the windows clean.
-        QVERIFY2(clean > kCycles / 5 && clean < kCycles * 2 / 5, qPrintable(QString::number(clean)));
+        QVERIFY2(clean > kCycles / 5 && clean < kCycles * 2 / 5,
+                 qPrintable(QString::number(clean)));
     }
 
     void pacing_data() {
