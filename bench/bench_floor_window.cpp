@@ -1,8 +1,10 @@
 // The floor of the start-up and memory figures: a window of the tool's size,
 // 649x435, with one label showing the tool's own Chinese texts in the tool's
-// fonts (the default font, the 18-point unit labels and the 36-point value
-// font), so that finding, loading and rasterising the CJK font is paid here
-// too, as it is by any window that shows these texts.
+// fonts (the default font, the light 18-point unit labels, the 36-point value
+// font and the 8-point monospace of the address line), so that finding,
+// loading and rasterising the CJK font in each of them is paid here too, as
+// it is by any window that shows these texts. Tooltips are not shown at
+// start-up, so their texts are not here.
 //
 //   bench_floor_window [--mark-paint]   write "painted" after the first frame and quit
 
@@ -32,8 +34,10 @@ int main(int argc, char** argv) {
         "值范围为：-1000-1000 即调整范围：-10%RH到+10%RH 显示修正值 湿度误差校正值 "
         "设备ID修改操作(子功能号0x0B ) 读地址 将地址 改为 执行 地址值范围为：1-35 "
         "技术支持：Varnik传感器 "
-        "<span style=\"font-family:'Perpetua Titling MT'; font-size:18pt\">湿度值 % ℃</span> "
-        "<span style=\"font-family:'宋体'; font-size:36pt\">0</span>"));
+        "<span style=\"font-family:'Perpetua Titling MT'; font-size:18pt; font-weight:300\">"
+        "湿度值 % ℃</span> "
+        "<span style=\"font-family:'宋体'; font-size:36pt\">0</span> "
+        "<span style=\"font-family:Monospace; font-size:8pt\">将地址 改为</span>"));
     std::optional<FirstPaintMarker> marker;
     if (mark) {
         marker.emplace(window, true);
