@@ -3,12 +3,15 @@
 #include <initializer_list>
 
 #include <QComboBox>
+#include <QFont>
 #include <QIcon>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app/backdrop.h"
 #include "app/combo_text.h"
+#include "app/group_box_frame.h"
 #include "app/maker_line.h"
 #include "app/pictures.h"
 #include "config/address_commands.h"
@@ -27,8 +30,18 @@ frmMain::frmMain(const SettingsLocation& settings, CommControl& port, MessageBox
                                                  {}, {}, port, messages, settings.settingsFile()} {
     // The pictures are in a static library: register them before the form uses them.
     Q_INIT_RESOURCE(resources);
+    PreloadGroupBoxFrame();
     m_ui->setupUi(this);
     m_ui->Label4->setText(BuiltMakerLine());
+    // The unit labels are light (weight 300). The form gives their family,
+    // size and colour; a weight in a form is dropped by uic, and a style sheet
+    // would put every paint of theirs through the style-sheet style.
+    for (QLabel* unit :
+         {m_ui->lblDanWei_0, m_ui->lblDanWei_1, m_ui->lblDanWei_2, m_ui->lblDanWei_3}) {
+        QFont font = unit->font();
+        font.setWeight(QFont::Light);
+        unit->setFont(font);
+    }
     // Title bars and task switchers ask for 16 to 64 pixels; decoding the
     // 256-pixel picture would cost the start-up more than all the others.
     QIcon icon;
