@@ -1,5 +1,7 @@
 #include "link/qt_comm_control.h"
 
+#include <QFileInfo>
+
 #include "link/port_map.h"
 #include "link/serial_device.h"
 
@@ -37,6 +39,12 @@ void QtCommControl::setPortOpen(bool open) {
     // A bare name (COMn on Windows) is the system's, not a file here.
     const QString node = DeviceNode(device);
     m_devicePath = node.isEmpty() ? device : node;
+    // No device, nothing to open: asking QSerialPort would still take and
+    // drop a lock file for it, a good part of a start-up whose saved port is
+    // not plugged in.
+    if (node.isEmpty() && QFileInfo(device).isAbsolute()) {
+        return;
+    }
     m_port.setPortName(m_devicePath);
     SetLine8N1(m_port, baud);
     // Bounded: a flooding line stops being read once this much waits unread,
