@@ -39,8 +39,7 @@ QString PixmapLoadKey(const QString& path) {
 }
 
 bool PreloadGroupBoxFrame() {
-    if (QApplication::style()->name() != QLatin1String("fusion") ||
-        !QFileInfo::exists(kFusionFrame)) {
+    if (QApplication::style()->name() != QLatin1String("fusion")) {
         return false;
     }
     const QPixmap frame = LoadPng(kFusionFrame);

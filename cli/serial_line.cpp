@@ -182,19 +182,10 @@ void SerialLine::complete(const Verdict& verdict, std::optional<double> response
 }
 
 void SerialLine::errorOccurred(QSerialPort::SerialPortError error) {
-    if (!m_port.isOpen()) {
-        return; // a failed open is reported by open()
-    }
-    switch (ClassifyPortError(m_port, error, m_node)) {
-    case PortError::Other:
+    // A failed open is reported by open(); a full output queue leaves the
+    // exchange under way to end by its answer or its time-out.
+    if (!DeviceLostOn(m_port, error, m_node)) {
         return;
-    case PortError::Transient:
-        // A full output queue: the device is still there, the exchange under
-        // way ends by its answer or its time-out.
-        m_port.clearError();
-        return;
-    case PortError::Lost:
-        break;
     }
     // Closed at once: a hung-up pseudo-terminal stays readable and would
     // report the error on every turn of the event loop.

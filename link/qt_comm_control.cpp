@@ -101,22 +101,8 @@ QByteArray QtCommControl::input() {
 }
 
 void QtCommControl::errorOccurred(QSerialPort::SerialPortError error) {
-    // Errors while opening only mean the open failed; a closed port has
-    // nothing to lose.
-    if (!m_port.isOpen()) {
+    if (!DeviceLostOn(m_port, error, m_devicePath)) {
         return;
-    }
-    switch (ClassifyPortError(m_port, error, m_devicePath)) {
-    case PortError::Other:
-        return;
-    case PortError::Transient:
-        // The far end stopped reading and the line holds no more: the device
-        // is still there and what was queued stays queued, to go out once the
-        // far end reads again.
-        m_port.clearError();
-        return;
-    case PortError::Lost:
-        break;
     }
     // Close at once: after a pseudo-terminal hangup the device stays readable
     // and QSerialPort reports the error again on every turn of the event loop,

@@ -17,24 +17,28 @@ void SetLine8N1(QSerialPort& port, int baud) {
     port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
-PortError ClassifyPortError(const QSerialPort& port, QSerialPort::SerialPortError error,
-                            const QString& deviceNode) {
+bool DeviceLostOn(QSerialPort& port, QSerialPort::SerialPortError error,
+                  const QString& deviceNode) {
+    if (!port.isOpen()) {
+        return false;
+    }
     switch (error) {
     case QSerialPort::ReadError:
     case QSerialPort::ResourceError:
     case QSerialPort::WriteError:
         break;
     default:
-        return PortError::Other;
+        return false;
     }
     if (!QFileInfo::exists(deviceNode)) {
-        return PortError::Lost; // a pulled USB adapter, a pseudo-terminal whose far end closed
+        return true; // a pulled USB adapter, a pseudo-terminal whose far end closed
     }
     // A hung-up or failed device says so when asked; a full one only cannot
     // take more bytes for now.
     pollfd fd{static_cast<int>(port.handle()), POLLIN | POLLOUT, 0};
     if (::poll(&fd, 1, 0) < 0 || (fd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-        return PortError::Lost;
+        return true;
     }
-    return PortError::Transient;
+    port.clearError();
+    return false;
 }

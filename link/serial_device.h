@@ -14,14 +14,11 @@ QString DeviceNode(const QString& device);
 // as custom rates instead of being refused.
 void SetLine8N1(QSerialPort& port, int baud);
 
-// What an error QSerialPort reports on an open port means. A full output
-// queue (the far end stopped reading) is reported like a vanished device;
-// only the device node being gone, or the device itself reporting a hangup or
-// failure, is a loss.
-enum class PortError {
-    Other,     // not an input/output error: nothing to do
-    Transient, // the device is still there; clear the error and carry on
-    Lost,      // the device is gone; close the port
-};
-PortError ClassifyPortError(const QSerialPort& port, QSerialPort::SerialPortError error,
-                            const QString& deviceNode);
+// Whether an error QSerialPort reports means the device of `port` is gone,
+// so that the caller closes the port. A full output queue (the far end
+// stopped reading) is reported like a vanished device; only the device node
+// being gone, or the device itself reporting a hangup or failure, is a loss.
+// Anything else is not: on a full queue the error is cleared here and what
+// was queued stays queued, to go out once the far end reads again. Errors on
+// a closed port (a failed open) are never a loss.
+bool DeviceLostOn(QSerialPort& port, QSerialPort::SerialPortError error, const QString& deviceNode);
