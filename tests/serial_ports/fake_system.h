@@ -32,6 +32,35 @@ struct UsbSerial {
     QString udevData; // the lines of /run/udev/data/c<major>:<minor>
 };
 
+// Two more adapters found on bench PCs, beside the FTDI one above.
+inline UsbSerial Ch340() {
+    UsbSerial ch340;
+    ch340.name = QStringLiteral("ttyUSB1");
+    ch340.deviceNumber = QStringLiteral("188:1");
+    ch340.vid = QStringLiteral("1a86");
+    ch340.pid = QStringLiteral("7523");
+    ch340.driver = QStringLiteral("ch341");
+    ch340.latencyMs.reset();
+    ch340.usbPort = QStringLiteral("1-3");
+    ch340.byId = QStringLiteral("usb-1a86_USB_Serial-if00-port0");
+    ch340.byPath = QStringLiteral("pci-0000:00:14.0-usb-0:3:1.0-port0");
+    return ch340;
+}
+
+inline UsbSerial ArduinoUno() {
+    UsbSerial uno;
+    uno.name = QStringLiteral("ttyACM0");
+    uno.deviceNumber = QStringLiteral("166:0");
+    uno.vid = QStringLiteral("2341");
+    uno.pid = QStringLiteral("0043");
+    uno.driver = QStringLiteral("cdc_acm");
+    uno.latencyMs.reset();
+    uno.usbPort = QStringLiteral("1-4");
+    uno.byId = QStringLiteral("usb-Arduino_Uno-if00");
+    uno.byPath.clear();
+    return uno;
+}
+
 class FakeSystem {
 public:
     // The group the test's files get, shown as "dialout"; the user "op" is

@@ -40,34 +40,6 @@ void BuildBench(FakeSystem& system, int latency = 1) {
     system.File(kCommSet, "1,19200\r\n");
 }
 
-UsbSerial Acm() {
-    UsbSerial uno;
-    uno.name = QStringLiteral("ttyACM0");
-    uno.deviceNumber = QStringLiteral("166:0");
-    uno.vid = QStringLiteral("2341");
-    uno.pid = QStringLiteral("0043");
-    uno.driver = QStringLiteral("cdc_acm");
-    uno.latencyMs.reset();
-    uno.usbPort = QStringLiteral("1-4");
-    uno.byId = QStringLiteral("usb-Arduino_Uno-if00");
-    uno.byPath.clear();
-    return uno;
-}
-
-UsbSerial Ch340() {
-    UsbSerial ch340;
-    ch340.name = QStringLiteral("ttyUSB1");
-    ch340.deviceNumber = QStringLiteral("188:1");
-    ch340.vid = QStringLiteral("1a86");
-    ch340.pid = QStringLiteral("7523");
-    ch340.driver = QStringLiteral("ch341");
-    ch340.latencyMs.reset();
-    ch340.usbPort = QStringLiteral("1-3");
-    ch340.byId = QStringLiteral("usb-1a86_USB_Serial-if00-port0");
-    ch340.byPath = QStringLiteral("pci-0000:00:14.0-usb-0:3:1.0-port0");
-    return ch340;
-}
-
 // Lines of Debian's 85-brltty.rules.
 const QByteArray kBrlttyRules =
     "# Device: 1A86:7523\n"
@@ -402,7 +374,7 @@ void TestDoctor::finding() {
             system.Link("/etc/udev/rules.d/85-brltty.rules", QStringLiteral("/dev/null"));
         }
     } else if (scenario.startsWith(QLatin1String("modemmanager"))) {
-        UsbSerial uno = Acm();
+        UsbSerial uno = ArduinoUno();
         if (scenario.endsWith(QLatin1String("ignored"))) {
             uno.udevData = QStringLiteral("E:ID_MM_DEVICE_IGNORE=1\n");
         }

@@ -23,36 +23,19 @@ namespace {
 // COM3 and a COM7 link leading nowhere.
 void BuildBench(FakeSystem& system) {
     system.Usb({});
-    UsbSerial ch340;
-    ch340.name = QStringLiteral("ttyUSB1");
-    ch340.deviceNumber = QStringLiteral("188:1");
-    ch340.vid = QStringLiteral("1a86");
-    ch340.pid = QStringLiteral("7523");
+    UsbSerial ch340 = Ch340();
     ch340.product.clear();
     ch340.manufacturer.clear();
     ch340.serial.clear();
-    ch340.driver = QStringLiteral("ch341");
-    ch340.latencyMs.reset();
-    ch340.usbPort = QStringLiteral("1-3");
-    ch340.byId = QStringLiteral("usb-1a86_USB_Serial-if00-port0");
-    ch340.byPath = QStringLiteral("pci-0000:00:14.0-usb-0:3:1.0-port0");
     ch340.udevData = QStringLiteral("E:ID_MODEL_FROM_DATABASE=CH340 serial converter\n"
                                     "E:ID_VENDOR_FROM_DATABASE=QinHeng Electronics\n"
                                     "G:uaccess\n");
     system.Usb(ch340);
-    UsbSerial uno;
-    uno.name = QStringLiteral("ttyACM0");
-    uno.deviceNumber = QStringLiteral("166:0");
-    uno.vid = QStringLiteral("2341");
-    uno.pid = QStringLiteral("0043");
+    UsbSerial uno = ArduinoUno();
     uno.product = QStringLiteral("Arduino Uno");
     uno.manufacturer = QStringLiteral("Arduino (www.arduino.cc)");
     uno.serial = QStringLiteral("85735313233351A0A1E1");
-    uno.driver = QStringLiteral("cdc_acm");
-    uno.latencyMs.reset();
-    uno.usbPort = QStringLiteral("1-4");
     uno.byId = QStringLiteral("usb-Arduino_Uno_85735313233351A0A1E1-if00");
-    uno.byPath.clear();
     system.Usb(uno);
     system.Uart(QStringLiteral("ttyS0"), 4);
     system.Uart(QStringLiteral("ttyS1"), 0);
