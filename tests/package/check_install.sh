@@ -82,8 +82,10 @@ for tool in cpack dpkg-deb dpkg-shlibdeps file; do
         fail "$tool is missing; scripts/install-deps installs what the package needs"
 done
 # Everyone may read the package and what is unpacked from it: lintian and the
-# programs may run as an ordinary user.
+# programs may run as an ordinary user. They start in it too: the build folder
+# may be one that such a user cannot enter (a clone under /root).
 chmod 755 "$work"
+cd "$work"
 if ! (cd "$build" && cpack -G DEB -B "$work/package") >"$work/cpack.out" 2>&1; then
     cat "$work/cpack.out" >&2
     fail "cpack failed"
@@ -118,8 +120,8 @@ echo "Version: $version"
 echo "Depends: $depends"
 [ "$version" = "$(sed -n 's/^project(ht5530k VERSION \([^ ]*\) .*/\1/p' "$source_dir/CMakeLists.txt")" ] ||
     fail "the package's version $version is not the one CMakeLists.txt sets"
-for needed in libqt6widgets6 libqt6serialport6 "fonts-wqy-microhei | fonts-noto-cjk" libc6 \
-    libstdc++6; do
+for needed in libqt6widgets6 libqt6serialport6 fonts-dejavu-core fonts-dejavu-extra \
+    fonts-wqy-microhei libc6 libstdc++6; do
     case "$depends" in
     *"$needed"*) ;;
     *) fail "the package does not depend on $needed" ;;
