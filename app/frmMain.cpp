@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "app/backdrop.h"
+#include "app/cached_panel_style.h"
 #include "app/combo_text.h"
 #include "app/group_box_frame.h"
 #include "app/maker_line.h"
@@ -88,6 +89,9 @@ frmMain::frmMain(const SettingsLocation& settings, CommControl& port, MessageBox
     for (QWidget* changing :
          std::initializer_list<QWidget*>{m_ui->Picture2, m_ui->lblErrCounter, m_ui->lblCounter}) {
         Backdrop::Install(*changing);
+    }
+    for (QLineEdit* value : {m_ui->txtValue_0, m_ui->txtValue_1}) {
+        CachedPanelStyle::Install(*value);
     }
 
     connectHandlers();
