@@ -13,6 +13,7 @@
 #include "app/cached_panel_style.h"
 #include "app/combo_text.h"
 #include "app/group_box_frame.h"
+#include "app/label_stack.h"
 #include "app/maker_line.h"
 #include "app/pictures.h"
 #include "config/address_commands.h"
@@ -90,6 +91,7 @@ frmMain::frmMain(const SettingsLocation& settings, CommControl& port, MessageBox
          std::initializer_list<QWidget*>{m_ui->Picture2, m_ui->lblErrCounter, m_ui->lblCounter}) {
         Backdrop::Install(*changing);
     }
+    LabelStack::Install({m_ui->imgNotConnected, m_ui->ImgYellow, m_ui->imgConnected});
     for (QLineEdit* value : {m_ui->txtValue_0, m_ui->txtValue_1}) {
         CachedPanelStyle::Install(*value);
     }
