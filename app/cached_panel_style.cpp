@@ -7,6 +7,9 @@
 #include "app/backdrop.h"
 
 void CachedPanelStyle::Install(QLineEdit& box) {
+    if (box.parentWidget() == nullptr) {
+        return; // nothing under it to take a picture of
+    }
     QStyle* base = QStyleFactory::create(box.style()->name());
     if (base == nullptr) {
         return; // a style without a factory: the box paints as before

@@ -31,7 +31,6 @@ bool LabelStack::eventFilter(QObject* watched, QEvent* event) {
         QPainter(label).drawPixmap(0, 0, *picture);
         return true;
     }
-    // Taken before the painter starts: taking it paints other widgets.
     const QPixmap picture = under(*label);
     QPainter(label).drawPixmap(0, 0, picture);
     QMetaObject::invokeMethod(
