@@ -37,21 +37,30 @@ bool Backdrop::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void Backdrop::paint() {
-    QWidget* parent = m_widget.parentWidget();
+QPixmap Backdrop::ParentPicture(const QWidget& widget) {
+    QWidget* parent = widget.parentWidget();
     if (parent == nullptr) {
-        return;
+        return {};
     }
+    const QRect geometry = widget.geometry();
+    const qreal ratio = widget.devicePixelRatioF();
+    QPixmap picture(geometry.size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    // The parent's background covers every pixel; an opaque picture is
+    // then copied rather than blended.
+    picture.fill(parent->palette().color(parent->backgroundRole()));
+    parent->render(&picture, QPoint(), QRegion(geometry), QWidget::DrawWindowBackground);
+    return picture;
+}
+
+void Backdrop::paint() {
     const QRect geometry = m_widget.geometry();
     if (m_picture.isNull() || geometry != m_takenAt) {
-        const qreal ratio = m_widget.devicePixelRatioF();
-        m_picture = QPixmap(geometry.size() * ratio);
-        m_picture.setDevicePixelRatio(ratio);
-        // The parent's background covers every pixel; an opaque picture is
-        // then copied rather than blended.
-        m_picture.fill(parent->palette().color(parent->backgroundRole()));
-        parent->render(&m_picture, QPoint(), QRegion(geometry), QWidget::DrawWindowBackground);
+        m_picture = ParentPicture(m_widget);
         m_takenAt = geometry;
+    }
+    if (m_picture.isNull()) {
+        return;
     }
     QPainter painter(&m_widget);
     painter.drawPixmap(0, 0, m_picture);

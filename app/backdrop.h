@@ -18,6 +18,10 @@ public:
     // The backdrop belongs to `widget` and goes with it.
     static void Install(QWidget& widget);
 
+    // What the parent of `widget` paints under it, opaque, the size of
+    // `widget`; null when it has no parent.
+    static QPixmap ParentPicture(const QWidget& widget);
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

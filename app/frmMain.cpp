@@ -10,8 +10,10 @@
 #include <QPushButton>
 
 #include "app/backdrop.h"
+#include "app/cached_panel_style.h"
 #include "app/combo_text.h"
 #include "app/group_box_frame.h"
+#include "app/label_stack.h"
 #include "app/maker_line.h"
 #include "app/pictures.h"
 #include "config/address_commands.h"
@@ -88,6 +90,10 @@ frmMain::frmMain(const SettingsLocation& settings, CommControl& port, MessageBox
     for (QWidget* changing :
          std::initializer_list<QWidget*>{m_ui->Picture2, m_ui->lblErrCounter, m_ui->lblCounter}) {
         Backdrop::Install(*changing);
+    }
+    LabelStack::Install({m_ui->imgNotConnected, m_ui->ImgYellow, m_ui->imgConnected});
+    for (QLineEdit* value : {m_ui->txtValue_0, m_ui->txtValue_1}) {
+        CachedPanelStyle::Install(*value);
     }
 
     connectHandlers();

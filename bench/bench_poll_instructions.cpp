@@ -5,10 +5,16 @@
 // Instrumentation is switched on right after a warm-up poll has been sent and
 // off right after the poll `--polls` ticks later has been sent, so the count
 // holds exactly that many whole polls (request, response, repaints, wake-ups)
-// and nothing of the start-up. It prints the number of polls and responses
-// shown in that span; the instruction total is in callgrind's output file.
+// and nothing of the start-up. It prints the number of polls, responses shown
+// and changes of the value box in that span; the instruction total is in
+// callgrind's output file.
 //
-//   bench_poll_instructions [--polls N] [--warmup N]   (defaults 100 and 20)
+// The virtual module's reading drifts a step every 250 ms, so most polls show
+// the value already shown. `--noise X` has it answer up to X %RH off at
+// random, a new value at every answer, as a real module's last digit flickers.
+//
+//   bench_poll_instructions [--polls N] [--warmup N] [--noise X]
+//   (defaults 100, 20 and none)
 
 #include <cstdio>
 #include <valgrind/callgrind.h>
@@ -22,10 +28,15 @@
 int main(int argc, char** argv) {
     const int polls = static_cast<int>(NumberOption(argc, argv, "--polls", 100));
     const int warmup = static_cast<int>(NumberOption(argc, argv, "--warmup", 20));
+    const double noise = NumberOption(argc, argv, "--noise", 0);
     QApplication application(argc, argv);
 
-    SimWindow w({QStringLiteral("--baud"), QStringLiteral("19200"), QStringLiteral("--seed"),
-                 QStringLiteral("1")});
+    QStringList simArguments{QStringLiteral("--baud"), QStringLiteral("19200"),
+                             QStringLiteral("--seed"), QStringLiteral("1")};
+    if (noise > 0) {
+        simArguments << QStringLiteral("--noise") << QString::number(noise);
+    }
+    SimWindow w(simArguments);
     if (!w.started || !w.port->portOpen()) {
         std::fprintf(
             stderr, "bench_poll_instructions: the simulator did not start or the port is closed\n");
@@ -39,15 +50,19 @@ int main(int argc, char** argv) {
     int ticks = 0;
     int shownAtStart = 0;
     int shown = 0;
+    int changesAtStart = 0;
+    int changes = 0;
     QObject::connect(w.ui().txtState, &QPlainTextEdit::textChanged, [&] {
         if (!w.ui().txtState->toPlainText().isEmpty()) {
             ++shown;
         }
     });
+    QObject::connect(w.ui().txtValue_0, &QLineEdit::textChanged, [&] { ++changes; });
     QObject::connect(w.window->form().ui.Timer2, &QTimer::timeout, [&] {
         ++ticks;
         if (ticks == warmup) {
             shownAtStart = shown;
+            changesAtStart = changes;
             CALLGRIND_START_INSTRUMENTATION;
         } else if (ticks == warmup + polls) {
             CALLGRIND_STOP_INSTRUMENTATION;
@@ -63,6 +78,7 @@ int main(int argc, char** argv) {
     w.sim.stop();
 
     // Responses shown in the span: one a poll unless the simulator fell behind.
-    std::printf("polls %d, responses %d\n", polls, shown - shownAtStart);
+    std::printf("polls %d, responses %d, value changes %d\n", polls, shown - shownAtStart,
+                changes - changesAtStart);
     return sent >= warmup + polls - 1 ? 0 : 1;
 }

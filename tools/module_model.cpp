@@ -109,9 +109,10 @@ std::vector<std::uint8_t> AnswerBroadcast(ModuleState& state,
 
 std::uint16_t RegisterValue(const ModuleState& state, int reg) {
     const int value =
-        reg == 0 ? std::clamp(state.humidity + state.humidityOffset, kHumidityMin, kHumidityMax)
-                 : std::clamp(state.temperature + state.temperatureOffset, kTemperatureMin,
-                              kTemperatureMax);
+        reg == 0 ? std::clamp(state.humidity + state.humidityOffset + state.humidityNoise,
+                              kHumidityMin, kHumidityMax)
+                 : std::clamp(state.temperature + state.temperatureOffset + state.temperatureNoise,
+                              kTemperatureMin, kTemperatureMax);
     return static_cast<std::uint16_t>(value);
 }
 

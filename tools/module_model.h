@@ -18,6 +18,10 @@ struct ModuleState {
     int temperature = 2300;
     int humidityOffset = 0;
     int temperatureOffset = 0;
+    // Read noise (tools/read_noise.h): added to the readings as answered,
+    // not to the state the drift walks.
+    int humidityNoise = 0;
+    int temperatureNoise = 0;
 };
 
 // Physical limits of the readings; adjusted values are clamped to them.
@@ -34,7 +38,7 @@ enum class ExceptionCode : std::uint8_t {
 };
 
 // Register 0 is the humidity, register 1 the temperature (two's complement
-// below zero), both with their offsets applied.
+// below zero), both with their offsets and noise applied.
 std::uint16_t RegisterValue(const ModuleState& state, int reg);
 
 // The module's answer to one frame: the response bytes, or nothing when it

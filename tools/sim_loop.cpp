@@ -19,6 +19,7 @@
 #include "tools/line_speed.h"
 #include "tools/line_timing.h"
 #include "tools/pty_device.h"
+#include "tools/read_noise.h"
 #include "tools/request_framer.h"
 #include "tools/stop_signals.h"
 #include "tools/transmitter.h"
@@ -53,6 +54,7 @@ private:
     FrameLog& m_log;
     ModuleState m_state;
     std::optional<Drift> m_drift;
+    std::optional<ReadNoise> m_noise;
     FaultyModule m_module;
     Transmitter m_transmitter;
     GarbageSource m_garbage;
@@ -90,6 +92,9 @@ Simulator::Simulator(const Options& options, const PtyDevice& device, FrameLog& 
       m_silence(FrameSilence(0)), m_lastReceived(now) {
     if (options.drift) {
         m_drift.emplace(m_state, options.seed.value_or(0), now);
+    }
+    if (options.noise > 0) {
+        m_noise.emplace(options.noise, options.seed.value_or(0) + 3);
     }
     if (options.faults.unplugAfterSeconds) {
         const std::chrono::duration<double> after(*options.faults.unplugAfterSeconds);
@@ -211,6 +216,9 @@ void Simulator::HandleFrame(Clock::time_point now) {
     m_log.Write("rx", frame.bytes);
     if (m_drift) {
         m_drift->Advance(m_state, now);
+    }
+    if (m_noise) {
+        m_noise->Draw(m_state);
     }
     m_transmitter.Queue(m_module.Answer(m_state, frame.bytes), now);
 }

@@ -5,6 +5,7 @@
 #include <limits>
 #include <system_error>
 
+#include "tools/read_noise.h"
 #include "version/ht5530k_version.h"
 
 namespace sim {
@@ -121,6 +122,12 @@ std::string ApplyValue(std::string_view name, std::string_view value, Options& o
             return bad + " (degrees, -40 to 125)";
         }
         options.temperature = *temperature;
+    } else if (name == "--noise") {
+        const auto noise = Hundredths(value, 0.0, ReadNoise::kMaxAmplitude / 100.0);
+        if (!noise) {
+            return bad + " (0 to 10)";
+        }
+        options.noise = *noise;
     } else if (name == "--baud") {
         const auto baud = InRange<long>(value, 0, 10'000'000);
         if (!baud) {
@@ -213,6 +220,9 @@ Options:
   --humidity X     starting relative humidity in %RH, 0 to 100 (default 45)
   --temperature X  starting temperature in degrees, -40 to 125 (default 23)
   --no-drift       keep both readings fixed (they otherwise wander slowly)
+  --noise X        answer each reading up to X (%RH or degrees, 0 to 10) off at
+                   random, never the same value twice in a row, as a real
+                   module's last digits flicker (default 0: no noise)
   --baud B         pace responses like a line at B baud, 10 bits a byte, and
                    answer only a master whose line is set to B, as a real
                    module hears only garbage at another rate (default 0:
@@ -220,7 +230,7 @@ Options:
   --delay MS       turnaround in milliseconds before each response (default 0)
   --link PATH      make PATH a symbolic link to the device while running
   --log FILE       write one line per frame received or sent to FILE
-  --seed N         seed for drift and faults, for repeatable runs
+  --seed N         seed for drift, noise and faults, for repeatable runs
   --fault F        inject a fault; may be given several times:
                      silent      never answer
                      exception   answer every valid request with exception 04

@@ -15,6 +15,7 @@ struct Options {
     int humidity = 4500;    // hundredths of %RH at start
     int temperature = 2300; // hundredths of a degree at start
     bool drift = true;
+    int noise = 0; // hundredths either way, 0 for none
     long baud = 0;
     int delayMs = 0;
     FaultSet faults;

@@ -93,6 +93,29 @@ private slots:
         Tick(f);
         Check(f, QStringLiteral("unplugged"));
     }
+
+    // A reading that changes at every poll, as a real module's last digit
+    // does, in texts of every width: a narrow text after a wide one must
+    // leave nothing of the wide one behind.
+    void changingReadingLooksAsBefore() {
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        Settle();
+        f.ui().cmdOneM->click();
+        Settle();
+        const QList<QList<quint16>> stages{
+            {4567, 4568, 4571, 4569, 10000, 65436, 1, 4570},
+            {4572, 65535, 10000, 4566, 12345, 7},
+        };
+        for (int stage = 0; stage < stages.size(); ++stage) {
+            for (const quint16 value : stages[stage]) {
+                Tick(f);
+                Reply(f, ReadResponse(1, {value}));
+            }
+            Check(f, QStringLiteral("changing-%1").arg(stage + 1));
+        }
+    }
 };
 
 QTEST_MAIN(TestWindowPixels)

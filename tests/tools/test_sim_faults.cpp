@@ -6,6 +6,7 @@
 #include "sim_test_util.h"
 #include "tools/drift.h"
 #include "tools/faults.h"
+#include "tools/read_noise.h"
 #include "tools/transmitter.h"
 
 using namespace std::chrono_literals;
@@ -179,6 +180,44 @@ private slots:
         }
         QVERIFY(humidityMoved);
         QVERIFY(temperatureMoved);
+    }
+
+    // Each answer reads a new value within the amplitude, also at the limits
+    // of the range, where the clamped readings leave fewer values to choose.
+    void noiseChangesEveryAnswer_data() {
+        QTest::addColumn<int>("amplitude");
+        QTest::addColumn<int>("humidity");
+        QTest::addColumn<int>("temperature");
+        QTest::addColumn<int>("values"); // distinct readings of each register
+        QTest::newRow("mid-range") << 5 << 4550 << 2300 << 11;
+        QTest::newRow("one hundredth") << 1 << 4550 << -1000 << 3;
+        QTest::newRow("at the lower limits") << 3 << sim::kHumidityMin << sim::kTemperatureMin << 4;
+        QTest::newRow("at the upper limits") << 3 << sim::kHumidityMax << sim::kTemperatureMax << 4;
+    }
+    void noiseChangesEveryAnswer() {
+        QFETCH(int, amplitude);
+        QFETCH(int, humidity);
+        QFETCH(int, temperature);
+        QFETCH(int, values);
+        sim::ModuleState state = Module();
+        state.humidity = humidity;
+        state.temperature = temperature;
+        sim::ReadNoise noise(amplitude, 7);
+        std::array<int, 2> last{-1, -1};
+        std::array<QSet<int>, 2> seen;
+        for (int answer = 0; answer < 500; ++answer) {
+            noise.Draw(state);
+            for (int reg = 0; reg < 2; ++reg) {
+                const int value = static_cast<std::int16_t>(sim::RegisterValue(state, reg));
+                QVERIFY(value != last[reg]);
+                QVERIFY(std::abs(value - (reg == 0 ? humidity : temperature)) <= amplitude);
+                last[reg] = value;
+                seen[reg].insert(value);
+            }
+        }
+        // Every value within reach comes up, not merely two taking turns.
+        QCOMPARE(seen[0].size(), values);
+        QCOMPARE(seen[1].size(), values);
     }
 };
 

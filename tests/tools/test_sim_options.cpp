@@ -30,6 +30,7 @@ QMap<QString, QString> Fields(const sim::Options& o) {
         {"humidity", n(o.humidity)},
         {"temperature", n(o.temperature)},
         {"drift", o.drift ? "on" : "off"},
+        {"noise", n(o.noise)},
         {"baud", n(o.baud)},
         {"delay", n(o.delayMs)},
         {"link", QString::fromStdString(o.linkPath)},
@@ -62,6 +63,10 @@ private slots:
                                             << "2101";
         QTest::newRow("no drift") << QStringList{"--no-drift"} << "drift"
                                   << "off";
+        QTest::newRow("no noise by default") << QStringList{} << "noise"
+                                             << "0";
+        QTest::newRow("noise") << QStringList{"--noise", "0.05"} << "noise"
+                               << "5";
         QTest::newRow("baud") << QStringList{"--baud", "9600"} << "baud"
                               << "9600";
         QTest::newRow("delay") << QStringList{"--delay", "20"} << "delay"
@@ -95,6 +100,8 @@ private slots:
         QTest::newRow("humidity above 100") << QStringList{"--humidity", "100.01"};
         QTest::newRow("humidity nan") << QStringList{"--humidity", "nan"};
         QTest::newRow("temperature below -40") << QStringList{"--temperature", "-40.5"};
+        QTest::newRow("noise above 10") << QStringList{"--noise", "10.01"};
+        QTest::newRow("negative noise") << QStringList{"--noise", "-0.01"};
         QTest::newRow("negative baud") << QStringList{"--baud", "-1"};
         QTest::newRow("missing value") << QStringList{"--delay"};
         QTest::newRow("unknown fault") << QStringList{"--fault", "noise"};
