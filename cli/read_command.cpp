@@ -1,10 +1,11 @@
 #include <array>
-#include <cstdio>
+#include <unistd.h>
 
 #include "cli/command_support.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
+#include "cli/row_output.h"
 
 namespace cli {
 
@@ -29,7 +30,8 @@ header and one row with the columns of poll.
 )";
 }
 
-void Print(const std::string& format, const Row& row) {
+// The row on standard output; false after a message when it cannot be written.
+bool Print(const std::string& format, const Row& row) {
     std::string text;
     if (format == "json") {
         text = JsonRow(row);
@@ -45,7 +47,12 @@ void Print(const std::string& format, const Row& row) {
                         : std::string("temperature: no reading\n");
         }
     }
-    std::fputs(text.c_str(), stdout);
+    RowOutput out(STDOUT_FILENO, "standard output");
+    if (!out.write(text)) {
+        PrintError(out.error());
+        return false;
+    }
+    return true;
 }
 
 int Run(const Invocation& call) {
@@ -73,7 +80,10 @@ int Run(const Invocation& call) {
                              session.finish(ExitCodeOf(exchange.attempt.verdict.outcome));
                              return;
                          }
-                         Print(*format, RowOf(address, exchange, *registers));
+                         if (!Print(*format, RowOf(address, exchange, *registers))) {
+                             session.finish(kOutputError);
+                             return;
+                         }
                          session.finish(kSuccess);
                      });
     return session.run();

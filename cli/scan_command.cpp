@@ -1,11 +1,13 @@
 #include <array>
 #include <cstdio>
 #include <deque>
+#include <unistd.h>
 
 #include "cli/command_support.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
+#include "cli/row_output.h"
 #include "cli/scan_plan.h"
 #include "codec/frames.h"
 
@@ -118,15 +120,18 @@ private:
             const Reading reading = ReadingOf(exchange.attempt.answer(), 1);
             const std::string humidity =
                 reading.humidity ? Hundredths(*reading.humidity) : std::string();
-            if (m_json) {
-                std::printf("{\"baud\":%d,\"address\":%d,\"humidity\":%s}\n", baud, address,
-                            humidity.empty() ? "null" : humidity.c_str());
-            } else {
-                std::printf("%d baud, address %d: %s\n", baud, address,
-                            humidity.empty() ? "no reading"
-                                             : ("humidity " + humidity + " %RH").c_str());
+            const std::string row =
+                m_json ? "{\"baud\":" + std::to_string(baud) +
+                             ",\"address\":" + std::to_string(address) +
+                             ",\"humidity\":" + (humidity.empty() ? "null" : humidity) + "}\n"
+                       : std::to_string(baud) + " baud, address " + std::to_string(address) + ": " +
+                             (humidity.empty() ? "no reading" : "humidity " + humidity + " %RH") +
+                             "\n";
+            if (!m_out.write(row)) {
+                PrintError(m_out.error());
+                m_session.finish(kOutputError);
+                return;
             }
-            std::fflush(stdout);
         } else if (m_named && *m_named == address) {
             PrintError("at " + std::to_string(baud) + " baud a module answered the address read " +
                        "with " + std::to_string(address) + ", but a register read there got " +
@@ -143,6 +148,7 @@ private:
     std::deque<int> m_pending;
     std::optional<int> m_named;
     std::vector<Found> m_found;
+    RowOutput m_out{STDOUT_FILENO, "standard output"};
 };
 
 int Run(const Invocation& call) {

@@ -281,16 +281,18 @@ private slots:
         ::kill(static_cast<pid_t>(poll.processId()), signal);
         QVERIFY(poll.waitForFinished(10'000));
         QCOMPARE(poll.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(poll.exitCode(), 0);
         rows += poll.readAllStandardOutput();
         const QString err = QString::fromUtf8(poll.readAllStandardError());
         QVERIFY2(err.contains("poll statistics") && err.contains("0 timeouts"), qPrintable(err));
         QVERIFY(rows.endsWith("01 03 02 11 C6 34 46\n"));
         const QStringList outcomes = Outcomes(QString::fromLatin1(rows));
         QCOMPARE(outcomes, QStringList(outcomes.size(), "ok"));
-        // The summary counts what the rows show, and at most the one request under way.
+        // The summary counts what the rows show, and the one request under
+        // way if the signal came while it waited: that cut the run short.
         const int sent = err.section(" sent,", 0, 0).section('\n', -1).toInt();
-        QVERIFY2(sent == outcomes.size() || sent == outcomes.size() + 1, qPrintable(err));
+        const bool cutShort = err.contains("interrupted");
+        QCOMPARE(sent, outcomes.size() + (cutShort ? 1 : 0));
+        QCOMPARE(poll.exitCode(), cutShort ? 1 : 0);
     }
 
     // A silent module and a 300 ms time-out against 50 ms ticks: one request
@@ -434,7 +436,7 @@ private slots:
         const CliRun run = RunCli(args);
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.startsWith(usage));
-        for (int status = 0; status <= 7; ++status) {
+        for (int status = 0; status <= 8; ++status) {
             QVERIFY2(run.out.contains(QStringLiteral("\n  %1  ").arg(status)), qPrintable(run.out));
         }
     }
