@@ -26,7 +26,9 @@ the module has no reading.
 text prints "humidity 45.50 %RH" (and "temperature 23.25 °C"); json one object
 with the keys time, address, outcome, response_ms, humidity, temperature (null
 when not read or without a reading) and raw (the answer's hex text); csv a
-header and one row with the columns of poll.
+header and one row with the columns of poll. A failed exchange prints nothing
+in text; in json and csv it is a row as in poll, with its outcome and no
+values, and the status says what failed.
 )";
 }
 
@@ -75,16 +77,17 @@ int Run(const Invocation& call) {
     session.exchange(ReadRequest(address, *registers).bytes,
                      RegisterReadExpectation(address, *registers),
                      [&](const Session::Exchange& exchange) {
+                         const int code = ExitCodeOf(exchange.attempt.verdict.outcome);
                          if (!exchange.ok()) {
                              PrintError(FailureText(exchange, call.line.timeoutMs));
-                             session.finish(ExitCodeOf(exchange.attempt.verdict.outcome));
-                             return;
                          }
-                         if (!Print(*format, RowOf(address, exchange, *registers))) {
+                         // In text a failure has no row; in json and csv it has.
+                         if ((exchange.ok() || *format != "text") &&
+                             !Print(*format, RowOf(address, exchange, *registers))) {
                              session.finish(kOutputError);
                              return;
                          }
-                         session.finish(kSuccess);
+                         session.finish(code);
                      });
     return session.run();
 }

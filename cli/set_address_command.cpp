@@ -75,7 +75,6 @@ public:
             if (!exchange.ok()) {
                 PrintError("address change: " + FailureText(exchange, timeoutMs()) +
                            "; reading at " + std::to_string(m_to) + " to see whether it was made");
-                m_changeFailure = exchange.attempt.verdict.outcome;
             }
             verify();
         });
@@ -89,8 +88,7 @@ private:
                 if (!exchange.ok()) {
                     PrintError("verification failed: a read at " + std::to_string(m_to) + " got " +
                                FailureText(exchange, timeoutMs()));
-                    m_session.finish(m_changeFailure ? ExitCodeOf(*m_changeFailure)
-                                                     : kVerifyFailed);
+                    m_session.finish(kVerifyFailed);
                     return;
                 }
                 const Reading reading = ReadingOf(exchange.attempt.answer(), 1);
@@ -113,7 +111,6 @@ private:
     std::string m_next;
     std::uint8_t m_from = 0;
     std::uint8_t m_to = 0;
-    std::optional<Outcome> m_changeFailure;
 };
 
 int Run(const Invocation& call) {

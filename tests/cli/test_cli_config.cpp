@@ -78,7 +78,7 @@ private slots:
             << QStringList{"--fault", "exception"} << QStringList{"9", "--from", "1"} << 6
             << "address change: exception 04";
         QTest::newRow("no module at the old address")
-            << QStringList{} << QStringList{"9", "--from", "3"} << 4
+            << QStringList{} << QStringList{"9", "--from", "3"} << 7
             << "verification failed: a read at 9 got no answer";
         QTest::newRow("nothing answers the address read")
             << QStringList{"--fault", "silent"} << QStringList{"9"} << 4

@@ -163,6 +163,46 @@ private slots:
         }
     }
 
+    // read --format json and csv print a failed exchange as poll does: its
+    // outcome, no values; the status is the failure's.
+    void readReportsAFailedExchange_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("silent, json") << "silent"
+                                      << "json" << 4 << "timeout";
+        QTest::newRow("silent, csv") << "silent"
+                                     << "csv" << 4 << "timeout";
+        QTest::newRow("bad CRC, csv") << "bad-crc=1"
+                                      << "csv" << 5 << "crc";
+        QTest::newRow("exception, json") << "exception"
+                                         << "json" << 6 << "exception";
+    }
+    void readReportsAFailedExchange() {
+        QFETCH(QString, fault);
+        QFETCH(QString, format);
+        QFETCH(int, status);
+        QFETCH(QString, outcome);
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--fault", fault}));
+        const CliRun run =
+            RunCli(QStringList{"read", "--registers", "2", "--format", format, "--timeout", "200"} +
+                   Line(sim));
+        QVERIFY2(run.exitCode == status, qPrintable(run.err));
+        if (format == "json") {
+            const QJsonObject row = QJsonDocument::fromJson(run.out.toUtf8()).object();
+            QCOMPARE(row["outcome"].toString(), outcome);
+            QCOMPARE(row["address"].toInt(), 1);
+            QVERIFY(row["humidity"].isNull() && row["temperature"].isNull());
+            QCOMPARE(row["response_ms"].isNull(), outcome == "timeout");
+        } else {
+            QCOMPARE(Outcomes(run.out), QStringList{outcome});
+            QCOMPARE(run.out.section('\n', 1, 1).section(',', 4, 5), QString(","));
+        }
+    }
+
     // Some exchanges failed, some did not: status 1. Retries turn failures
     // into answers.
     void pollWithSomeFailures() {
