@@ -433,6 +433,9 @@ private slots:
         const std::vector<int> all{4800, 9600, 14400, 19200};
         QCOMPARE(cli::ScanWorstCaseMs(all, {1, 35}), 37 * (89 + 70 + 63 + 60));
         QVERIFY(cli::ScanWorstCaseMs(all, {1, 35}) < 15'000);
+        // --timeout replaces every rate's own: the longest it allows, all of it.
+        QCOMPARE(cli::ScanTimeoutMs(4800, 300), 300);
+        QCOMPARE(cli::ScanWorstCaseMs(all, {1, 255}, 60'000), 4LL * 257 * 60'000);
     }
 };
 

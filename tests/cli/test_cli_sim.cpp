@@ -1,6 +1,7 @@
 #include <csignal>
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -391,6 +392,26 @@ private slots:
         const CliRun run = RunCli({"scan", "-p", sim.link, "-b", "19200", "--addresses", "1-2"});
         QCOMPARE(run.exitCode, 4);
         QCOMPARE(run.out, QString());
+        QVERIFY2(run.err.endsWith("ht5530k-cli: nothing answered: tried the address read (to 250) "
+                                  "and a register read at addresses 1-2, at 19200 baud "
+                                  "(time-out 60 ms)\n"),
+                 qPrintable(run.err));
+    }
+
+    // --timeout is the wait for each request of the scan.
+    void scanWaitsAsLongAsTimeoutSays() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--fault", "silent"}));
+        QElapsedTimer clock;
+        clock.start();
+        const CliRun run = RunCli({"scan", "-p", sim.link, "--bauds", "19200,9600", "--addresses",
+                                   "1-2", "--timeout", "300"});
+        QVERIFY(clock.elapsed() >= 2 * 3 * 300); // the address read and two addresses, twice
+        QCOMPARE(run.exitCode, 4);
+        QVERIFY2(run.err.contains("at 19200 baud (time-out 300 ms), 9600 baud (time-out 300 ms); "
+                                  "at most 2.4 s\n"),
+                 qPrintable(run.err));
     }
 
     // Without --port and --baud: the comm.set and COMn link beside the
