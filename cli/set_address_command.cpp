@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
+#include "cli/window_texts.h"
 #include "codec/frames.h"
 #include "codec/protocol.h"
 #include "config/address_rules.h"
@@ -58,7 +59,7 @@ public:
     void change(const std::string& current) {
         const config::ChangeDecision decision = config::CheckAddressChange(current, m_next);
         if (!decision.request) {
-            PrintError(decision.refusal);
+            PrintError(Glossed(decision.refusal));
             m_session.finish(kUsage);
             return;
         }
@@ -123,7 +124,7 @@ int Run(const Invocation& call) {
     // With both addresses known, the window's checks come before the line.
     if (from) {
         if (const auto decision = config::CheckAddressChange(*from, next); !decision.request) {
-            PrintError(decision.refusal);
+            PrintError(Glossed(decision.refusal));
             return kUsage;
         }
     }
