@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
+#include "cli/window_texts.h"
 #include "codec/hex_text.h"
 #include "codec/protocol.h"
 #include "config/adjustment_rules.h"
@@ -133,7 +134,7 @@ int Run(const Invocation& call) {
     }
     const config::AdjustDecision decision = config::CheckAdjustment(args[0] == "1", args[1]);
     if (!decision.request) {
-        PrintError(decision.refusal);
+        PrintError(Glossed(decision.refusal));
         return kUsage;
     }
     std::fputs("ht5530k-cli: the adjustment goes to address 250: every module on the line "

@@ -15,6 +15,7 @@ enum ExitCode : int {
     kCorrupt = 5,         // CRC, short, wrong address or function
     kException = 6,       // an exception response
     kVerifyFailed = 7,    // a verification failed
+    kOutputError = 8,     // the rows or results could not be written
 };
 
 // The list above as --help and the manual page show it.

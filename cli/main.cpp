@@ -11,6 +11,7 @@
 #include "cli/help_text.h"
 #include "cli/line_options.h"
 #include "cli/session.h"
+#include "cli/standard_streams.h"
 
 namespace {
 
@@ -80,9 +81,10 @@ int Main(const std::vector<std::string_view>& all) {
 } // namespace
 
 int main(int argc, char** argv) {
+    HoldStandardStreams();
     QCoreApplication application(argc, argv);
     // The window's name: the same settings folder in ~/.config.
     QCoreApplication::setApplicationName(QStringLiteral("ht5530k"));
     const std::vector<std::string_view> args(argv + 1, argv + argc);
-    return Main(args);
+    return CheckStandardOutput(Main(args));
 }

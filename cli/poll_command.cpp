@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "cli/command_support.h"
 #include "cli/commands.h"
@@ -45,8 +47,11 @@ wrong-address or wrong-function), response_ms, humidity and temperature (two
 decimals, empty when absent), raw (hex of the bytes received). JSON lines
 carry the same keys, absent values as null.
 
-Exit status 1 when some exchanges failed; when none got a sound answer, the
-status of the last failure (4, 5 or 6).
+Exit status 1 when some exchanges failed or a signal cut one short (the
+summary then says the last request was interrupted); when none got a sound
+answer, the status of the last failure (4, 5 or 6). When a row cannot be
+written (a full disk, a closed standard output), the run ends at once with
+status 8, and the file ends at its last whole row.
 )";
 }
 
@@ -118,19 +123,22 @@ int Run(const Invocation& call) {
     if (!session.open()) {
         return kPortError; // before --output is touched: an old log stays as it was
     }
-    std::FILE* rows = stdout;
+    int fd = STDOUT_FILENO;
+    std::string name = "standard output";
     if (const auto output = call.arguments.value("output")) {
-        rows = std::fopen(output->c_str(), "w");
-        if (rows == nullptr) {
+        fd = ::open(output->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0) {
             PrintUsageError("poll", "cannot write " + *output + ": " + std::strerror(errno));
             return kUsage;
         }
+        name = *output;
     }
+    RowOutput rows(fd, name);
     PollRun run(session, *settings, rows);
     run.start();
     const int code = session.run();
-    if (rows != stdout) {
-        std::fclose(rows);
+    if (fd != STDOUT_FILENO) {
+        ::close(fd);
     }
     return code;
 }

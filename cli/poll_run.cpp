@@ -6,7 +6,7 @@
 
 namespace cli {
 
-PollRun::PollRun(Session& session, const PollSettings& settings, std::FILE* rows, QObject* parent)
+PollRun::PollRun(Session& session, const PollSettings& settings, RowOutput& rows, QObject* parent)
     : QObject(parent), m_session(session), m_settings(settings), m_rows(rows),
       m_status(!session.options().verbose) {
     m_tick.setSingleShot(true);
@@ -20,19 +20,20 @@ PollRun::PollRun(Session& session, const PollSettings& settings, std::FILE* rows
         PrintError(reason);
         end(kPortError);
     };
-    connect(&m_signals, &StopSignals::stopRequested, this, [this] { end(); });
+    connect(&m_signals, &StopSignals::stopRequested, this, &PollRun::stop);
 }
 
 void PollRun::start() {
     m_signals.install();
-    if (m_settings.format == "csv") {
-        writeRow(CsvHeader());
+    if (m_settings.format == "csv" && !writeRow(CsvHeader())) {
+        return;
     }
     m_start = Clock::now();
     send();
 }
 
 void PollRun::send() {
+    m_waiting = true;
     const codec::Request request = ReadRequest(m_settings.address, m_settings.registers);
     m_session.exchange(request.bytes,
                        RegisterReadExpectation(m_settings.address, m_settings.registers),
@@ -40,15 +41,18 @@ void PollRun::send() {
 }
 
 void PollRun::exchanged(const Session::Exchange& exchange) {
+    m_waiting = false;
     ++m_exchanges;
     if (!exchange.ok()) {
         ++m_failed;
         m_lastFailure = exchange.attempt.verdict.outcome;
     }
     const Row row = RowOf(m_settings.address, exchange, m_settings.registers);
-    writeRow(m_settings.format == "jsonl"  ? JsonRow(row)
-             : m_settings.format == "text" ? TextRow(row)
-                                           : CsvRow(row));
+    if (!writeRow(m_settings.format == "jsonl"  ? JsonRow(row)
+                  : m_settings.format == "text" ? TextRow(row)
+                                                : CsvRow(row))) {
+        return;
+    }
     if (m_status.enabled()) {
         m_status.show(statusText(exchange));
     }
@@ -86,6 +90,16 @@ void PollRun::scheduleNext() {
     send();
 }
 
+// SIGINT or SIGTERM. A request still waiting for its answer was sent and
+// got none: it counts, and the run did not end whole.
+void PollRun::stop() {
+    if (m_waiting && !m_session.finished()) {
+        m_summary.addInterrupted();
+        m_cutShort = true;
+    }
+    end();
+}
+
 void PollRun::end(std::optional<int> code) {
     if (m_session.finished()) {
         return;
@@ -103,14 +117,21 @@ void PollRun::end(std::optional<int> code) {
         code = m_failed == 0            ? kSuccess
                : m_failed < m_exchanges ? kFailedExchanges
                                         : ExitCodeOf(*m_lastFailure);
+        if (*code == kSuccess && m_cutShort) {
+            code = kFailedExchanges;
+        }
     }
     m_session.finish(*code);
 }
 
-void PollRun::writeRow(const std::string& text) {
+bool PollRun::writeRow(const std::string& text) {
     m_status.clear();
-    std::fputs(text.c_str(), m_rows);
-    std::fflush(m_rows);
+    if (m_rows.write(text)) {
+        return true;
+    }
+    PrintError(m_rows.error());
+    end(kOutputError);
+    return false;
 }
 
 std::string PollRun::statusText(const Session::Exchange& last) const {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -9,6 +8,7 @@
 #include <QTimer>
 
 #include "cli/poll_summary.h"
+#include "cli/row_output.h"
 #include "cli/session.h"
 #include "cli/status_line.h"
 #include "cli/stop_signals.h"
@@ -27,11 +27,12 @@ struct PollSettings {
 // Polling on a schedule of ticks `intervalMs` apart from the start. One
 // exchange at a time: a request whose tick comes while the one before is
 // still waiting goes out when that one ends, and ticks that passed meanwhile
-// are skipped. Every exchange is written to `rows` and flushed at once.
+// are skipped. Every exchange is written to `rows` at once; a row that cannot
+// be written ends the run with status 8.
 class PollRun : public QObject {
     Q_OBJECT
 public:
-    PollRun(Session& session, const PollSettings& settings, std::FILE* rows,
+    PollRun(Session& session, const PollSettings& settings, RowOutput& rows,
             QObject* parent = nullptr);
 
     void start();
@@ -42,13 +43,14 @@ private:
     void send();
     void exchanged(const Session::Exchange& exchange);
     void scheduleNext();
+    void stop();
     void end(std::optional<int> code = std::nullopt);
-    void writeRow(const std::string& text);
+    bool writeRow(const std::string& text);
     std::string statusText(const Session::Exchange& last) const;
 
     Session& m_session;
     PollSettings m_settings;
-    std::FILE* m_rows;
+    RowOutput& m_rows;
     PollSummary m_summary;
     StatusLine m_status;
     StopSignals m_signals;
@@ -57,6 +59,8 @@ private:
     long long m_tickIndex = 0; // the tick of the last request
     long long m_exchanges = 0;
     long long m_failed = 0;
+    bool m_waiting = false;  // a request is out, its exchange not ended
+    bool m_cutShort = false; // a signal ended the run while one was
     std::optional<Outcome> m_lastFailure;
 };
 

@@ -73,6 +73,9 @@ std::string PollSummary::text() const {
                        std::to_string(m_exceptions) + " exceptions, " + std::to_string(m_corrupt) +
                        " other corrupt, " + loss + " loss, " + std::to_string(m_late) + " late (" +
                        std::to_string(m_skipped) + " ticks skipped)\n";
+    if (m_interrupted > 0) {
+        text += "the last request was interrupted while it waited for its answer\n";
+    }
     if (m_times.empty()) {
         return text + "no sound answer, no response times\n";
     }

@@ -20,12 +20,19 @@ public:
         m_skipped += skipped;
     }
 
+    // A request that a signal ended while it waited: sent, not answered.
+    void addInterrupted() {
+        ++m_sent;
+        ++m_interrupted;
+    }
+
     int sent() const { return m_sent; }
     int answered() const { return m_answered; }
     int timeouts() const { return m_timeouts; }
     int crcErrors() const { return m_crcErrors; }
     int exceptions() const { return m_exceptions; }
     int corrupt() const { return m_corrupt; } // short, wrong address or function
+    int interrupted() const { return m_interrupted; }
     int late() const { return m_late; }
     int skipped() const { return m_skipped; }
     // Requests without a sound answer, in % of those sent; 0 when none was sent.
@@ -35,7 +42,8 @@ public:
     std::optional<double> medianMs() const;
     std::optional<double> maxMs() const;
 
-    // Two lines: the counts, then the response times (or that there were none).
+    // Two lines: the counts, then the response times (or that there were
+    // none); between them one for a request interrupted.
     std::string text() const;
 
 private:
@@ -45,6 +53,7 @@ private:
     int m_crcErrors = 0;
     int m_exceptions = 0;
     int m_corrupt = 0;
+    int m_interrupted = 0;
     int m_late = 0;
     int m_skipped = 0;
     std::vector<float> m_times; // float: a day at 20 polls a second stays under 7 MB

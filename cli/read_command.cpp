@@ -1,10 +1,11 @@
 #include <array>
-#include <cstdio>
+#include <unistd.h>
 
 #include "cli/command_support.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
+#include "cli/row_output.h"
 
 namespace cli {
 
@@ -25,11 +26,14 @@ the module has no reading.
 text prints "humidity 45.50 %RH" (and "temperature 23.25 °C"); json one object
 with the keys time, address, outcome, response_ms, humidity, temperature (null
 when not read or without a reading) and raw (the answer's hex text); csv a
-header and one row with the columns of poll.
+header and one row with the columns of poll. A failed exchange prints nothing
+in text; in json and csv it is a row as in poll, with its outcome and no
+values, and the status says what failed.
 )";
 }
 
-void Print(const std::string& format, const Row& row) {
+// The row on standard output; false after a message when it cannot be written.
+bool Print(const std::string& format, const Row& row) {
     std::string text;
     if (format == "json") {
         text = JsonRow(row);
@@ -45,7 +49,12 @@ void Print(const std::string& format, const Row& row) {
                         : std::string("temperature: no reading\n");
         }
     }
-    std::fputs(text.c_str(), stdout);
+    RowOutput out(STDOUT_FILENO, "standard output");
+    if (!out.write(text)) {
+        PrintError(out.error());
+        return false;
+    }
+    return true;
 }
 
 int Run(const Invocation& call) {
@@ -68,13 +77,17 @@ int Run(const Invocation& call) {
     session.exchange(ReadRequest(address, *registers).bytes,
                      RegisterReadExpectation(address, *registers),
                      [&](const Session::Exchange& exchange) {
+                         const int code = ExitCodeOf(exchange.attempt.verdict.outcome);
                          if (!exchange.ok()) {
                              PrintError(FailureText(exchange, call.line.timeoutMs));
-                             session.finish(ExitCodeOf(exchange.attempt.verdict.outcome));
+                         }
+                         // In text a failure has no row; in json and csv it has.
+                         if ((exchange.ok() || *format != "text") &&
+                             !Print(*format, RowOf(address, exchange, *registers))) {
+                             session.finish(kOutputError);
                              return;
                          }
-                         Print(*format, RowOf(address, exchange, *registers));
-                         session.finish(kSuccess);
+                         session.finish(code);
                      });
     return session.run();
 }

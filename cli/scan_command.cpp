@@ -1,11 +1,13 @@
 #include <array>
 #include <cstdio>
 #include <deque>
+#include <unistd.h>
 
 #include "cli/command_support.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
+#include "cli/row_output.h"
 #include "cli/scan_plan.h"
 #include "codec/frames.h"
 
@@ -24,7 +26,7 @@ constexpr std::array kOptions{
     OptionSpec{"format", 0, "text|jsonl", "how modules found are printed\n(default text)"},
 };
 
-std::string Seconds(int ms) {
+std::string Seconds(long long ms) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f s", ms / 1000.0);
     return text;
@@ -39,12 +41,16 @@ std::string Describe() {
     return "Finds modules on the line. At each rate: the address read (to 250, which\n"
            "every module answers), then a register read at each address of the range,\n"
            "and at the address the address read named if that lies outside it. Each\n"
-           "request has a short time-out of its own instead of --timeout: the line time\n"
-           "of the request and its answer at 11 bits a character, and 50 ms for the\n"
-           "module:\n  " +
+           "request waits for its answer as long as --timeout says; without it, a short\n"
+           "time-out of its own: the line time of the request and its answer at 11\n"
+           "bits a character, and 50 ms for the module:\n  " +
            timeouts + " baud.\nA full default scan takes at most " +
            Seconds(ScanWorstCaseMs(kAllBauds, kDefaultRange)) +
-           ".\n\n"
+           "; with --timeout MS at most\n"
+           "(addresses + 2) x rates x MS, " +
+           Seconds(ScanWorstCaseMs(kAllBauds, kDefaultRange, 500)) +
+           " for all 35 at all four rates with 500 ms.\n"
+           "When nothing is found, a last line on standard error says what was tried.\n\n"
            "Prints one line per module found: \"9600 baud, address 17: humidity 45.00 %RH\";\n"
            "with --format jsonl one JSON object with the keys baud, address and humidity.\n"
            "Exit status 4 when no module answered.\n";
@@ -58,14 +64,22 @@ struct Found {
 // One rate after the other, one request at a time.
 class ScanRun {
 public:
-    ScanRun(Session& session, std::vector<int> bauds, AddressRange range, bool json)
-        : m_session(session), m_bauds(std::move(bauds)), m_range(range), m_json(json) {}
+    ScanRun(Session& session, std::vector<int> bauds, AddressRange range, bool json,
+            std::optional<int> timeoutMs, std::string plan)
+        : m_session(session), m_bauds(std::move(bauds)), m_range(range), m_json(json),
+          m_timeoutMs(timeoutMs), m_plan(std::move(plan)) {}
 
     void start() { nextBaud(); }
 
 private:
     void nextBaud() {
         if (m_baudIndex >= m_bauds.size()) {
+            if (m_found.empty()) {
+                PrintError(std::string(m_anyAnswer ? "no module found" : "nothing answered") +
+                           ": tried the address read (to 250) and a register read at addresses " +
+                           std::to_string(m_range.first) + "-" + std::to_string(m_range.last) +
+                           ", at " + m_plan);
+            }
             m_session.finish(m_found.empty() ? kNoAnswer : kSuccess);
             return;
         }
@@ -79,7 +93,7 @@ private:
         m_session.exchange(
             codec::AddressRead().bytes, AddressReadExpectation(),
             [this](const Session::Exchange& exchange) { addressRead(exchange); },
-            ScanTimeoutMs(baud));
+            ScanTimeoutMs(baud, m_timeoutMs));
     }
 
     void addressRead(const Session::Exchange& exchange) {
@@ -89,6 +103,7 @@ private:
         }
         m_named.reset();
         if (exchange.ok()) {
+            m_anyAnswer = true;
             m_named = exchange.attempt.received[0];
             if (*m_named < m_range.first || *m_named > m_range.last) {
                 m_pending.push_back(*m_named);
@@ -108,7 +123,7 @@ private:
         m_session.exchange(
             ReadRequest(address, 1).bytes, RegisterReadExpectation(address, 1),
             [this, address](const Session::Exchange& exchange) { registerRead(address, exchange); },
-            ScanTimeoutMs(m_bauds[m_baudIndex]));
+            ScanTimeoutMs(m_bauds[m_baudIndex], m_timeoutMs));
     }
 
     void registerRead(int address, const Session::Exchange& exchange) {
@@ -118,15 +133,18 @@ private:
             const Reading reading = ReadingOf(exchange.attempt.answer(), 1);
             const std::string humidity =
                 reading.humidity ? Hundredths(*reading.humidity) : std::string();
-            if (m_json) {
-                std::printf("{\"baud\":%d,\"address\":%d,\"humidity\":%s}\n", baud, address,
-                            humidity.empty() ? "null" : humidity.c_str());
-            } else {
-                std::printf("%d baud, address %d: %s\n", baud, address,
-                            humidity.empty() ? "no reading"
-                                             : ("humidity " + humidity + " %RH").c_str());
+            const std::string row =
+                m_json ? "{\"baud\":" + std::to_string(baud) +
+                             ",\"address\":" + std::to_string(address) +
+                             ",\"humidity\":" + (humidity.empty() ? "null" : humidity) + "}\n"
+                       : std::to_string(baud) + " baud, address " + std::to_string(address) + ": " +
+                             (humidity.empty() ? "no reading" : "humidity " + humidity + " %RH") +
+                             "\n";
+            if (!m_out.write(row)) {
+                PrintError(m_out.error());
+                m_session.finish(kOutputError);
+                return;
             }
-            std::fflush(stdout);
         } else if (m_named && *m_named == address) {
             PrintError("at " + std::to_string(baud) + " baud a module answered the address read " +
                        "with " + std::to_string(address) + ", but a register read there got " +
@@ -139,10 +157,14 @@ private:
     std::vector<int> m_bauds;
     AddressRange m_range;
     bool m_json;
+    std::optional<int> m_timeoutMs; // --timeout, when given
+    std::string m_plan;             // the rates and their time-outs, for the end
+    bool m_anyAnswer = false;       // some module answered the address read
     std::size_t m_baudIndex = 0;
     std::deque<int> m_pending;
     std::optional<int> m_named;
     std::vector<Found> m_found;
+    RowOutput m_out{STDOUT_FILENO, "standard output"};
 };
 
 int Run(const Invocation& call) {
@@ -172,19 +194,22 @@ int Run(const Invocation& call) {
         PrintUsageError("scan", error);
         return kUsage;
     }
+    const std::optional<int> timeoutMs =
+        call.arguments.has("timeout") ? std::optional(call.line.timeoutMs) : std::nullopt;
     std::string plan;
     for (const int baud : bauds) {
         plan += (plan.empty() ? "" : ", ") + std::to_string(baud) + " baud (time-out " +
-                std::to_string(ScanTimeoutMs(baud)) + " ms)";
+                std::to_string(ScanTimeoutMs(baud, timeoutMs)) + " ms)";
     }
     std::fprintf(stderr, "ht5530k-cli: scanning addresses %d-%d at %s; at most %s\n", range.first,
-                 range.last, plan.c_str(), Seconds(ScanWorstCaseMs(bauds, range)).c_str());
+                 range.last, plan.c_str(),
+                 Seconds(ScanWorstCaseMs(bauds, range, timeoutMs)).c_str());
 
     Session session(call.line);
     if (!session.open()) {
         return kPortError;
     }
-    ScanRun run(session, std::move(bauds), range, *format == "jsonl");
+    ScanRun run(session, std::move(bauds), range, *format == "jsonl", timeoutMs, plan);
     run.start();
     return session.run();
 }

@@ -44,16 +44,20 @@ std::optional<AddressRange> ParseAddressRange(std::string_view text) {
     return AddressRange{static_cast<int>(*first), static_cast<int>(*last)};
 }
 
-int ScanTimeoutMs(int baud) {
+int ScanTimeoutMs(int baud, std::optional<int> given) {
+    if (given) {
+        return *given;
+    }
     const int bits = kExchangeBytes * kBitsPerCharacter * 1000;
     return kTurnaroundMs + (bits + baud - 1) / baud;
 }
 
-int ScanWorstCaseMs(const std::vector<int>& bauds, const AddressRange& range) {
-    const int requests = 1 + (range.last - range.first + 1) + 1;
-    int total = 0;
+long long ScanWorstCaseMs(const std::vector<int>& bauds, const AddressRange& range,
+                          std::optional<int> given) {
+    const long long requests = 1 + (range.last - range.first + 1) + 1;
+    long long total = 0;
     for (const int baud : bauds) {
-        total += requests * ScanTimeoutMs(baud);
+        total += requests * ScanTimeoutMs(baud, given);
     }
     return total;
 }

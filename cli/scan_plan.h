@@ -16,13 +16,15 @@ std::optional<std::vector<int>> ParseBauds(std::string_view text);
 // "1-35" or a single address "17"; from 1 to 255, first no greater than last.
 std::optional<AddressRange> ParseAddressRange(std::string_view text);
 
-// The time-out of each scan request at `baud`: the line time of a request
-// and a two-register answer (11 bits a character) and 50 ms for the module.
-int ScanTimeoutMs(int baud);
+// The time-out of each scan request at `baud`: `given` (--timeout) when there
+// is one, else the line time of a request and a two-register answer (11 bits
+// a character) and 50 ms for the module.
+int ScanTimeoutMs(int baud, std::optional<int> given = std::nullopt);
 
 // The longest a scan can take: at each rate the address read, a read at each
 // address of the range, and one at an address the address read named
 // outside it.
-int ScanWorstCaseMs(const std::vector<int>& bauds, const AddressRange& range);
+long long ScanWorstCaseMs(const std::vector<int>& bauds, const AddressRange& range,
+                          std::optional<int> given = std::nullopt);
 
 } // namespace cli

@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
+#include "cli/window_texts.h"
 #include "codec/frames.h"
 #include "codec/protocol.h"
 #include "config/address_rules.h"
@@ -58,7 +59,7 @@ public:
     void change(const std::string& current) {
         const config::ChangeDecision decision = config::CheckAddressChange(current, m_next);
         if (!decision.request) {
-            PrintError(decision.refusal);
+            PrintError(Glossed(decision.refusal));
             m_session.finish(kUsage);
             return;
         }
@@ -75,7 +76,6 @@ public:
             if (!exchange.ok()) {
                 PrintError("address change: " + FailureText(exchange, timeoutMs()) +
                            "; reading at " + std::to_string(m_to) + " to see whether it was made");
-                m_changeFailure = exchange.attempt.verdict.outcome;
             }
             verify();
         });
@@ -89,8 +89,7 @@ private:
                 if (!exchange.ok()) {
                     PrintError("verification failed: a read at " + std::to_string(m_to) + " got " +
                                FailureText(exchange, timeoutMs()));
-                    m_session.finish(m_changeFailure ? ExitCodeOf(*m_changeFailure)
-                                                     : kVerifyFailed);
+                    m_session.finish(kVerifyFailed);
                     return;
                 }
                 const Reading reading = ReadingOf(exchange.attempt.answer(), 1);
@@ -113,7 +112,6 @@ private:
     std::string m_next;
     std::uint8_t m_from = 0;
     std::uint8_t m_to = 0;
-    std::optional<Outcome> m_changeFailure;
 };
 
 int Run(const Invocation& call) {
@@ -126,7 +124,7 @@ int Run(const Invocation& call) {
     // With both addresses known, the window's checks come before the line.
     if (from) {
         if (const auto decision = config::CheckAddressChange(*from, next); !decision.request) {
-            PrintError(decision.refusal);
+            PrintError(Glossed(decision.refusal));
             return kUsage;
         }
     }

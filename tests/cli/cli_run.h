@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,9 +18,15 @@ struct CliRun {
     QString err;
 };
 
-inline CliRun RunCli(const QStringList& args, int waitMs = 60'000,
-                     const QString& program = QStringLiteral(HT_CLI_PATH)) {
+// `prepare` sets the process up before it starts: where its output goes, what
+// its child does before the program runs.
+inline CliRun RunCliPrepared(const QStringList& args, const std::function<void(QProcess&)>& prepare,
+                             int waitMs = 60'000,
+                             const QString& program = QStringLiteral(HT_CLI_PATH)) {
     QProcess process;
+    if (prepare) {
+        prepare(process);
+    }
     process.start(program, args);
     CliRun run;
     if (!process.waitForFinished(waitMs)) {
@@ -30,6 +38,11 @@ inline CliRun RunCli(const QStringList& args, int waitMs = 60'000,
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+inline CliRun RunCli(const QStringList& args, int waitMs = 60'000,
+                     const QString& program = QStringLiteral(HT_CLI_PATH)) {
+    return RunCliPrepared(args, nullptr, waitMs, program);
 }
 
 // Debian's own Python, not whatever python3 comes first on PATH.

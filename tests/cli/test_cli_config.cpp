@@ -38,7 +38,8 @@ private slots:
         // The address read now finds 7: the same address again is refused.
         const CliRun again = RunCli(QStringList{"set-address", "7"} + Line(sim));
         QCOMPARE(again.exitCode, 2);
-        QVERIFY2(again.err.contains("ht5530k-cli: 目标地址与当前地址相同，操作无效!\n"),
+        QVERIFY2(again.err.contains("ht5530k-cli: 目标地址与当前地址相同，操作无效! (the target "
+                                    "address equals the current address; operation invalid)\n"),
                  qPrintable(again.err));
         QCOMPARE(again.out, QString());
     }
@@ -50,7 +51,8 @@ private slots:
         QTest::newRow("new above 35")
             << QStringList{"36", "--from", "1"} << "请指定正确的设备地址，正确值范围为1-35!";
         QTest::newRow("new 0") << QStringList{"0", "--from", "1"}
-                               << "请指定正确的设备地址，正确值范围为1-35\n";
+                               << "请指定正确的设备地址，正确值范围为1-35 (give a correct device "
+                                  "address; the valid range is 1-35)\n";
         QTest::newRow("new not a number")
             << QStringList{"seven", "--from", "1"} << "你输入的目标设备地址格式有误!";
         QTest::newRow("old not a number")
@@ -78,7 +80,7 @@ private slots:
             << QStringList{"--fault", "exception"} << QStringList{"9", "--from", "1"} << 6
             << "address change: exception 04";
         QTest::newRow("no module at the old address")
-            << QStringList{} << QStringList{"9", "--from", "3"} << 4
+            << QStringList{} << QStringList{"9", "--from", "3"} << 7
             << "verification failed: a read at 9 got no answer";
         QTest::newRow("nothing answers the address read")
             << QStringList{"--fault", "silent"} << QStringList{"9"} << 4
@@ -145,7 +147,8 @@ private slots:
     void adjustRefusals_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("not a number") << QStringList{"0", "abc"} << "你输入的值有误!";
+        QTest::newRow("not a number")
+            << QStringList{"0", "abc"} << "你输入的值有误! (the value entered is wrong)\n";
         QTest::newRow("above 65535") << QStringList{"0", "65536"} << "你输入的值有误!";
         QTest::newRow("below -32768") << QStringList{"1", "-32769"} << "你输入的值有误!";
         QTest::newRow("too large for single precision")

@@ -9,7 +9,10 @@
 #include "cli/row_format.h"
 #include "cli/scan_plan.h"
 #include "cli/timestamp.h"
+#include "cli/window_texts.h"
 #include "codec/protocol.h"
+#include "config/address_rules.h"
+#include "config/adjustment_rules.h"
 
 // The command-line program's parts that need no line: options, judging an
 // answer, decoding, rows, statistics and the scan's plan.
@@ -433,6 +436,41 @@ private slots:
         const std::vector<int> all{4800, 9600, 14400, 19200};
         QCOMPARE(cli::ScanWorstCaseMs(all, {1, 35}), 37 * (89 + 70 + 63 + 60));
         QVERIFY(cli::ScanWorstCaseMs(all, {1, 35}) < 15'000);
+        // --timeout replaces every rate's own: the longest it allows, all of it.
+        QCOMPARE(cli::ScanTimeoutMs(4800, 300), 300);
+        QCOMPARE(cli::ScanWorstCaseMs(all, {1, 255}, 60'000), 4LL * 257 * 60'000);
+    }
+
+    // Every refusal of the window's address and adjustment checks is printed
+    // with an English gloss after it.
+    void windowRefusalsHaveAGloss_data() {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("old malformed") << "x"
+                                       << "2";
+        QTest::newRow("new malformed") << "1"
+                                       << "x";
+        QTest::newRow("below 1") << "0"
+                                 << "2";
+        QTest::newRow("same") << "3"
+                              << "3";
+        QTest::newRow("above 35") << "1"
+                                  << "36";
+        QTest::newRow("old beyond a byte") << "300"
+                                           << "2";
+        QTest::newRow("adjustment value") << ""
+                                          << "";
+    }
+    void windowRefusalsHaveAGloss() {
+        QFETCH(QString, current);
+        QFETCH(QString, next);
+        const std::string refusal =
+            current.isEmpty()
+                ? config::CheckAdjustment(0, "abc").refusal
+                : config::CheckAddressChange(current.toStdString(), next.toStdString()).refusal;
+        QVERIFY(!refusal.empty());
+        const std::string glossed = cli::Glossed(refusal);
+        QVERIFY2(glossed.starts_with(refusal + " (") && glossed.ends_with(")"), glossed.c_str());
     }
 };
 
