@@ -140,8 +140,8 @@ int Run(const Invocation& call) {
                "takes it\n",
                stderr);
     Session session(call.line);
-    if (!session.open()) {
-        return kPortError;
+    if (const int status = session.open(); status != kSuccess) {
+        return status;
     }
     Adjustment adjustment(session, *decision.request, call.arguments.has("verify"));
     adjustment.start();

@@ -115,8 +115,8 @@ int Run(const Invocation& call) {
         return kUsage;
     }
     Session session(call.line);
-    if (!session.open()) {
-        return kPortError; // before --output is touched: an old log stays as it was
+    if (const int status = session.open(); status != kSuccess) {
+        return status; // before --output is touched: an old log stays as it was
     }
     std::FILE* rows = stdout;
     if (const auto output = call.arguments.value("output")) {

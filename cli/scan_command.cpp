@@ -181,8 +181,9 @@ int Run(const Invocation& call) {
                  range.last, plan.c_str(), Seconds(ScanWorstCaseMs(bauds, range)).c_str());
 
     Session session(call.line);
-    if (!session.open()) {
-        return kPortError;
+    // The rates are the plan's, never comm.set's.
+    if (const int status = session.open(bauds.front()); status != kSuccess) {
+        return status;
     }
     ScanRun run(session, std::move(bauds), range, *format == "jsonl");
     run.start();

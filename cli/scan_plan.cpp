@@ -52,8 +52,11 @@ int ScanTimeoutMs(int baud) {
 int ScanWorstCaseMs(const std::vector<int>& bauds, const AddressRange& range) {
     const int requests = 1 + (range.last - range.first + 1) + 1;
     int total = 0;
+    int guardMs = 0; // after a time-out, the line quiet as long before the next request
     for (const int baud : bauds) {
-        total += requests * ScanTimeoutMs(baud);
+        const int timeoutMs = ScanTimeoutMs(baud);
+        total += guardMs + requests * timeoutMs + (requests - 1) * timeoutMs;
+        guardMs = timeoutMs;
     }
     return total;
 }

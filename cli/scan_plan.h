@@ -22,7 +22,8 @@ int ScanTimeoutMs(int baud);
 
 // The longest a scan can take: at each rate the address read, a read at each
 // address of the range, and one at an address the address read named
-// outside it.
+// outside it, each timing out and each but the first waiting as long again
+// for the line to be quiet.
 int ScanWorstCaseMs(const std::vector<int>& bauds, const AddressRange& range);
 
 } // namespace cli

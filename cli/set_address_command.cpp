@@ -131,8 +131,8 @@ int Run(const Invocation& call) {
         }
     }
     Session session(call.line);
-    if (!session.open()) {
-        return kPortError;
+    if (const int status = session.open(); status != kSuccess) {
+        return status;
     }
     AddressChange change(session, next);
     if (from) {

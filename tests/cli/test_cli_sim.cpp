@@ -1,6 +1,7 @@
 #include <csignal>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -359,6 +360,11 @@ private slots:
         QTest::newRow("COM4 at 19200") << QByteArray("4,19200\r\n") << 0;
         QTest::newRow("COM4 at 9600: the module hears garbage") << QByteArray("4,9600\r\n") << 4;
         QTest::newRow("COM5: no such link") << QByteArray("5,19200\r\n") << 3;
+        // Never COM4 at 19200 in place of a comm.set that gives no port and rate.
+        QTest::newRow("empty: no default") << QByteArray("") << 2;
+        QTest::newRow("garbled: no default") << QByteArray("COM4 19200\r\n") << 2;
+        QTest::newRow("a folder: no default") << QByteArray("/") << 2;
+        QTest::newRow("missing: no default") << QByteArray() << 2;
     }
     void commSetBesideTheProgram() {
         QFETCH(QByteArray, commSet);
@@ -366,10 +372,14 @@ private slots:
         QTemporaryDir folder;
         const QString program = folder.filePath("ht5530k-cli");
         QVERIFY(QFile::copy(QStringLiteral(HT_CLI_PATH), program));
-        QFile file(folder.filePath("comm.set"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(commSet);
-        file.close();
+        if (commSet == "/") {
+            QVERIFY(QDir(folder.path()).mkdir("comm.set"));
+        } else if (!commSet.isNull()) {
+            QFile file(folder.filePath("comm.set"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(commSet);
+            file.close();
+        }
         SimProcess sim;
         QVERIFY(sim.start(folder.path(), {"--no-drift", "--humidity", "45.5", "--baud", "19200"}));
         const CliRun run = RunCli({"read", "-v", "--timeout", "200"}, 30'000, program);
@@ -379,6 +389,44 @@ private slots:
         if (status == 3) {
             QVERIFY2(run.err.contains("does not exist"), qPrintable(run.err));
         }
+        if (status == 2) {
+            QVERIFY2(run.err.contains("give the port and rate with -p and -b instead, e.g. -p "
+                                      "COM4 -b 19200"),
+                     qPrintable(run.err));
+            QVERIFY2(!run.err.contains(" sent: "), qPrintable(run.err));
+        } else {
+            QVERIFY2(run.err.contains(QStringLiteral("port COM%1 from %2, rate from %2")
+                                          .arg(commSet.left(1), folder.filePath("comm.set"))),
+                     qPrintable(run.err));
+        }
+    }
+
+    // One rule for a port argument: COMn in any case through the settings
+    // folder's link, a relative path from the current folder.
+    void portArguments_data() {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<int>("status");
+        QTest::newRow("com4 is COM4") << "com4" << 0;
+        QTest::newRow("a relative path") << "build/COM4" << 0;
+        QTest::newRow("COM17 is no port of the window") << "COM17" << 2;
+    }
+    void portArguments() {
+        QFETCH(QString, port);
+        QFETCH(int, status);
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir("build"));
+        const QString program = folder.filePath("build/ht5530k-cli");
+        QVERIFY(QFile::copy(QStringLiteral(HT_CLI_PATH), program));
+        SimProcess sim;
+        QVERIFY(sim.start(folder.filePath("build"), {"--no-drift", "--humidity", "45.5"}));
+        QProcess cli;
+        cli.setWorkingDirectory(folder.path());
+        cli.start(program, {"read", "-p", port, "-b", "19200"});
+        QVERIFY(cli.waitForFinished(30'000));
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        QVERIFY2(cli.exitCode() == status, qPrintable(err));
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()),
+                 status == 0 ? QString("humidity 45.50 %RH\n") : QString());
     }
 
     void usageErrors_data() {
