@@ -134,6 +134,10 @@ void SerialLine::transmit() {
     m_attempt = Attempt{};
     if (m_guarding) {
         m_attempt.lateBytesBefore = m_lateBytes + static_cast<std::size_t>(waiting.size());
+        if (m_attempt.lateBytesBefore > 0) {
+            m_trace.note("dropped " + std::to_string(m_attempt.lateBytesBefore) +
+                         " bytes that came after the time-out");
+        }
     }
     m_guarding = false;
     m_lateBytes = 0;
@@ -182,8 +186,6 @@ void SerialLine::bytesArrived() {
             // An answer after its time-out: dropped, and the line not yet quiet.
             m_lateBytes += static_cast<std::size_t>(bytes.size());
             m_quiet.start();
-            m_trace.note("dropped " + std::to_string(bytes.size()) +
-                         " bytes that came after the time-out");
         }
         return; // after a sound answer: dropped before the next request anyway
     }

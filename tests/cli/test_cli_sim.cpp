@@ -315,6 +315,70 @@ private slots:
         QVERIFY(sentAt(2).msecsTo(sentAt(3)) >= 300);
     }
 
+    // An answer belongs to its own request: one that comes after its
+    // time-out is dropped while the next request waits for a quiet line,
+    // never taken for the next one's. The module paces its answers at 19200
+    // baud, 10 bits a byte, so no sound answer can arrive sooner than its
+    // own transmission time after the request.
+    void answersBelongToTheirRequest_data() {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("on time") << QStringList{} << 500 << "ok"
+                                 << "4 sent, 4 answered, 0 timeouts";
+        QTest::newRow("late, within the time-out") << QStringList{"--delay", "300"} << 500 << "ok"
+                                                   << "4 sent, 4 answered, 0 timeouts";
+        QTest::newRow("600 ms late, 500 ms time-out")
+            << QStringList{"--delay", "600"} << 500 << "timeout"
+            << "4 sent, 0 answered, 4 timeouts, 0 CRC errors, 0 exceptions, 0 other corrupt, "
+               "100.0% loss";
+        QTest::newRow("350 ms late, 200 ms time-out")
+            << QStringList{"--delay", "350"} << 200 << "timeout"
+            << "4 sent, 0 answered, 4 timeouts";
+    }
+    void answersBelongToTheirRequest() {
+        QFETCH(QStringList, simArgs);
+        QFETCH(int, timeoutMs);
+        QFETCH(QString, outcome);
+        QFETCH(QString, summary);
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), simArgs + QStringList{"--no-drift", "--baud", "19200"}));
+        const CliRun run =
+            RunCli(QStringList{"poll", "--interval", "50", "--count", "4", "--registers", "2",
+                               "--timeout", QString::number(timeoutMs)} +
+                   Line(sim));
+        QVERIFY2(run.exitCode == (outcome == "ok" ? 0 : 4), qPrintable(run.err));
+        QCOMPARE(Outcomes(run.out), QStringList(4, outcome));
+        QVERIFY2(run.err.contains(summary), qPrintable(run.err));
+        // The nine bytes of a two-register answer at 19200 baud, 10 bits a byte.
+        const double transmissionMs = 9 * 10 * 1000.0 / 19200;
+        const QStringList rows = Lines(run.out);
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            const QString time = rows[i].section(',', 3, 3);
+            QVERIFY2(time.isEmpty() == (outcome != "ok"), qPrintable(rows[i]));
+            QVERIFY2(time.isEmpty() || time.toDouble() >= transmissionMs, qPrintable(rows[i]));
+        }
+        if (outcome != "ok") {
+            // Each late answer but the last came before the next request went out.
+            QVERIFY2(run.err.contains("3 late answers (27 bytes after the time-out) dropped"),
+                     qPrintable(run.err));
+        }
+    }
+
+    // A retry never takes the answer its first request got too late.
+    void retryAfterALateAnswer() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--baud", "19200", "--delay", "600"}));
+        const CliRun run =
+            RunCli(QStringList{"read", "--retries", "2", "--timeout", "500", "-v"} + Line(sim));
+        QVERIFY2(run.exitCode == 4, qPrintable(run.err));
+        QCOMPARE(run.out, QString());
+        QCOMPARE(run.err.count("dropped 7 bytes that came after the time-out"), 2);
+    }
+
     // A module set to 9600 baud at address 17 is found there, and at no other rate.
     void scanFindsTheModuleAtItsRate() {
         QTemporaryDir folder;
