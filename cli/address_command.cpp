@@ -28,8 +28,8 @@ int Run(const Invocation& call) {
                "address read\n",
                stderr);
     Session session(call.line);
-    if (!session.open()) {
-        return kPortError;
+    if (const int status = session.open(); status != kSuccess) {
+        return status;
     }
     session.exchange(codec::AddressRead().bytes, AddressReadExpectation(),
                      [&](const Session::Exchange& exchange) {

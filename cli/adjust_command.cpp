@@ -58,6 +58,10 @@ public:
 
     void start() {
         if (m_verify) {
+            std::fprintf(stderr,
+                         "ht5530k-cli: --verify reads the registers at address %d, before and "
+                         "after (-a gives another)\n",
+                         m_session.options().address);
             read([this](const Reading& reading) {
                 m_before = reading;
                 write();
@@ -102,17 +106,24 @@ private:
         const int address = m_session.options().address;
         m_session.exchange(ReadRequest(address, kBothRegisters).bytes,
                            RegisterReadExpectation(address, kBothRegisters),
-                           [this, then](const Session::Exchange& exchange) {
+                           [this, then, address](const Session::Exchange& exchange) {
                                if (!exchange.ok()) {
-                                   fail("reading the registers: ", exchange);
+                                   const std::string at = std::to_string(address);
+                                   fail("reading the registers at address " + at + ": ", exchange,
+                                        exchange.attempt.verdict.outcome == Outcome::Timeout
+                                            ? "; no module answered at " + at +
+                                                  ": give its address with -a (ht5530k-cli "
+                                                  "address reads it)"
+                                            : std::string());
                                    return;
                                }
                                then(ReadingOf(exchange.attempt.answer(), kBothRegisters));
                            });
     }
 
-    void fail(const std::string& step, const Session::Exchange& exchange) {
-        PrintError(step + FailureText(exchange, m_session.options().timeoutMs));
+    void fail(const std::string& step, const Session::Exchange& exchange,
+              const std::string& advice = {}) {
+        PrintError(step + FailureText(exchange, m_session.options().timeoutMs) + advice);
         m_session.finish(ExitCodeOf(exchange.attempt.verdict.outcome));
     }
 
@@ -141,8 +152,8 @@ int Run(const Invocation& call) {
                "takes it\n",
                stderr);
     Session session(call.line);
-    if (!session.open()) {
-        return kPortError;
+    if (const int status = session.open(); status != kSuccess) {
+        return status;
     }
     Adjustment adjustment(session, *decision.request, call.arguments.has("verify"));
     adjustment.start();

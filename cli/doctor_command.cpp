@@ -3,7 +3,6 @@
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
-#include "cli/port_argument.h"
 #include "cli/session.h"
 #include "serial_ports/doctor.h"
 #include "serial_ports/report_format.h"
@@ -27,7 +26,8 @@ where something can be done, the exact command that fixes it. It checks:
   brltty        brltty installed and claiming USB serial adapters
   modemmanager  ModemManager running and probing ttyACM adapters
   link          COMn links in the window's settings folder that lead nowhere
-  comm.set      whether the window's saved port maps to an existing device
+  comm.set      whether comm.set can be read, whether its port maps to an
+                existing device and its rate is one of the module's
 
 doctor only reads; it changes nothing. Its exit status is 0 when nothing is
 wrong, 1 when something is, 3 when the port of --port does not exist.
@@ -39,9 +39,8 @@ int Run(const Invocation& call) {
         PrintUsageError("doctor", "doctor takes no arguments; name a port with --port");
         return kUsage;
     }
-    const QString port = call.line.port ? PortArgument(*call.line.port) : QString();
     const ports::DoctorReport report =
-        ports::RunDoctor(ports::ThisMachine(), WindowSettings(), port);
+        ports::RunDoctor(ports::ThisMachine(), WindowSettings(), call.line.port);
     std::fputs(ports::DoctorText(report).toLocal8Bit().constData(), stdout);
     return report.exitCode();
 }

@@ -37,8 +37,10 @@ Without --port or --baud the port and rate are those the window last saved
 in its comm.set, found as the window finds it; here that is
   )" + settingsFile +
             R"(
-COMn maps to a device as in the window: a COMn link in the settings folder,
-else /dev/ttyUSB<n-1>, else /dev/ttyS<n-1>.
+When that file is missing or gives no port and rate, the command says so and
+ends with status 2; it never guesses. COMn (COM1 to COM16, any letter case)
+maps to a device as in the window: a COMn link in the settings folder, else
+/dev/ttyUSB<n-1>, else /dev/ttyS<n-1>.
 
 'ht5530k-cli COMMAND --help' describes a command.
 

@@ -1,6 +1,8 @@
 #include "cli/line_choice.h"
 
-#include <QRegularExpression>
+#include <optional>
+
+#include <QStringList>
 
 #include "link/port_map.h"
 #include "link/settings_file.h"
@@ -8,54 +10,83 @@
 namespace cli {
 
 namespace {
-// The window applies a saved rate of 0 as 9600.
-constexpr int kRateForZero = 9600;
-} // namespace
 
-std::optional<int> ComPortNumber(const QString& port) {
-    static const QRegularExpression pattern(QStringLiteral("^COM([1-9][0-9]{0,3})$"));
-    const QRegularExpressionMatch match = pattern.match(port);
-    if (!match.hasMatch()) {
-        return std::nullopt;
+// What the user gives instead of comm.set, with an example of each.
+QString Instead(bool needPort, bool needRate) {
+    if (needPort && needRate) {
+        return QStringLiteral("give the port and rate with -p and -b instead, e.g. -p COM4 "
+                              "-b 19200 or -p /dev/ttyUSB0 -b 9600 (ht5530k-cli ports lists "
+                              "the ports)");
     }
-    return match.captured(1).toInt();
+    if (needPort) {
+        return QStringLiteral("give the port with -p instead, e.g. -p COM4 or -p /dev/ttyUSB0 "
+                              "(ht5530k-cli ports lists the ports)");
+    }
+    return QStringLiteral("give the rate with -b instead, e.g. -b 19200");
 }
 
+} // namespace
+
 std::variant<LineChoice, QString> ChooseLine(const LineOptions& options,
-                                             const SettingsLocation& settings) {
+                                             const SettingsLocation& settings,
+                                             std::optional<int> commandRate) {
     LineChoice line;
-    std::optional<CommSettings> saved;
+    CommSettings saved;
     const QString file = settings.fileToRead();
-    if (!options.port || !options.baud) {
-        saved = ReadCommSettings(file);
+    const bool needRate = !options.baud && !commandRate;
+    const QString instead = Instead(!options.port, needRate);
+    if (!options.port || needRate) {
+        const CommSetReading reading = LoadCommSettings(file);
+        if (reading.problem != CommSetReading::Problem::None) {
+            return QStringLiteral("the window's settings file %1 %2; %3")
+                .arg(file, reading.problemText(), instead);
+        }
+        saved = reading.settings;
     }
     QStringList sources;
+    std::optional<int> windowPort;
     if (options.port) {
-        line.port = QString::fromStdString(*options.port);
+        line.port = options.port->text;
+        windowPort = options.port->windowPort;
+        line.device = options.port->path;
         sources << QStringLiteral("port from --port");
     } else {
-        if (saved->CommNum < 1) {
-            return QStringLiteral("%1 names port %2, which is no port: give one with --port")
+        // Start-up selects the saved port only when the window's list offers it.
+        windowPort = WindowPortNumber(QStringLiteral("COM%1").arg(saved.CommNum));
+        if (!windowPort) {
+            return QStringLiteral("%1 names port %2, which the window does not offer (COM1 to "
+                                  "COM%3): %4")
                 .arg(file)
-                .arg(saved->CommNum);
+                .arg(saved.CommNum)
+                .arg(kWindowPortCount)
+                .arg(instead);
         }
-        line.port = QStringLiteral("COM%1").arg(saved->CommNum);
-        sources << QStringLiteral("port from %1").arg(file);
+        line.port = QStringLiteral("COM%1").arg(*windowPort);
+        sources << QStringLiteral("port COM%1 from %2").arg(*windowPort).arg(file);
     }
     if (options.baud) {
         line.baud = *options.baud;
         sources << QStringLiteral("rate from --baud");
+    } else if (commandRate) {
+        line.baud = *commandRate;
+        sources << QStringLiteral("rate set by the command");
     } else {
-        if (saved->CommRate < 0) {
-            return QStringLiteral("%1 names the rate %2, which is no rate: give one with --baud")
+        line.baud = RateToApply(saved.CommRate);
+        if (line.baud < 1) {
+            return QStringLiteral("%1 names the rate %2, which is no rate: %3")
                 .arg(file)
-                .arg(saved->CommRate);
+                .arg(saved.CommRate)
+                .arg(instead);
         }
-        line.baud = saved->CommRate == 0 ? kRateForZero : saved->CommRate;
-        sources << QStringLiteral("rate from %1").arg(file);
+        sources << (saved.CommRate == 0
+                        ? QStringLiteral("rate 0 from %1, which the window applies as %2")
+                              .arg(file)
+                              .arg(line.baud)
+                        : QStringLiteral("rate from %1").arg(file));
     }
-    const std::optional<int> number = ComPortNumber(line.port);
-    line.device = number ? DeviceForPort(settings.folder, *number) : line.port;
+    if (windowPort) {
+        line.device = DeviceForPort(settings.folder, *windowPort);
+    }
     line.source = sources.join(QStringLiteral(", "));
     return line;
 }

@@ -12,21 +12,21 @@ namespace cli {
 
 // The line a command talks on.
 struct LineChoice {
-    QString port;   // as the user names it: "COM4" or a device path
-    QString device; // what is opened: the path given, or what COM4 maps to
+    QString port;   // as the user or comm.set names it: "COM4", "build/COM4", "/dev/ttyUSB0"
+    QString device; // what is opened: the path it names, or what COMn maps to
     int baud = 0;
     QString source; // where the port and the rate came from, for --verbose
 };
 
-// "COM4" -> 4; nothing for anything else (the window's ports are COM1 and up).
-std::optional<int> ComPortNumber(const QString& port);
-
 // The port and rate of the options; those missing come from the window's
-// comm.set (start-up rules: a missing or malformed file gives COM4 at
-// 19200, a rate of 0 becomes 9600). COMn maps to a device as in the window,
-// with the COMn links of the settings folder. Gives the reason when comm.set
-// names no port.
+// comm.set, read as start-up reads it (a rate of 0 becomes 9600). COMn maps
+// to a device as in the window, with the COMn links of the settings folder.
+// Gives what to tell the user when comm.set is needed and cannot give them:
+// missing, unreadable, no file, no port and rate in it, or a port the
+// window does not offer. `commandRate`: the rate a command sets itself
+// without --baud (scan), so that comm.set's is not needed.
 std::variant<LineChoice, QString> ChooseLine(const LineOptions& options,
-                                             const SettingsLocation& settings);
+                                             const SettingsLocation& settings,
+                                             std::optional<int> commandRate = std::nullopt);
 
 } // namespace cli

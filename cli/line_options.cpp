@@ -3,19 +3,29 @@
 #include <algorithm>
 #include <array>
 
+#include <QDir>
+
+#include "link/settings_file.h"
+
 namespace cli {
 
 namespace {
 
 constexpr std::array kCommon{
     OptionSpec{"port", 'p', "PORT",
-               "device path (/dev/ttyUSB0, /dev/serial/by-id/..., a\n"
-               "pseudo-terminal) or COMn, mapped as the window maps it"},
+               "COM1 to COM16 (any case), mapped as the window maps\n"
+               "it; a path with a slash (/dev/serial/by-id/...,\n"
+               "build/COM4, from this folder); a name under /dev\n"
+               "(ttyUSB0)"},
     OptionSpec{"baud", 'b', "RATE", "4800, 9600, 14400 or 19200 (8N1)"},
     OptionSpec{"address", 'a', "N", "the module's address, 1 to 255 (default 1)"},
     OptionSpec{"timeout", 0, "MS",
                "the whole answer must arrive within MS milliseconds\n"
-               "of the request, 1 to 60000 (default 500)"},
+               "of the request, 1 to 60000 (default 500). After a\n"
+               "time-out the next request waits until the line has\n"
+               "been quiet for MS as well: an answer that comes late\n"
+               "is then dropped, never taken for the next request's,\n"
+               "and a module still answering is not talked over"},
     OptionSpec{"retries", 0, "N",
                "send a request again up to N times when it got no\n"
                "sound answer, 0 to 100 (default 0)"},
@@ -25,8 +35,6 @@ constexpr std::array kCommon{
     OptionSpec{"help", 'h', "", "show the help and exit"},
 };
 
-constexpr std::array kBauds{4800, 9600, 14400, 19200};
-
 } // namespace
 
 std::span<const OptionSpec> CommonOptions() {
@@ -34,18 +42,24 @@ std::span<const OptionSpec> CommonOptions() {
 }
 
 std::span<const int> ModuleBauds() {
-    return kBauds;
+    return kModuleRates;
 }
 
 std::variant<LineOptions, std::string> ReadLineOptions(const Arguments& arguments) {
     LineOptions line;
-    line.port = arguments.value("port");
-    if (line.port && line.port->empty()) {
-        return std::string("--port needs a device path or COMn");
+    if (const auto port = arguments.value("port")) {
+        if (port->empty()) {
+            return std::string("--port needs a device path or COMn");
+        }
+        auto argument = ReadPortArgument(QString::fromStdString(*port), QDir::currentPath());
+        if (const QString* error = std::get_if<QString>(&argument)) {
+            return "bad --port " + error->toStdString();
+        }
+        line.port = std::get<PortArgument>(std::move(argument));
     }
     if (const auto baud = arguments.value("baud")) {
         const auto rate = ParseInteger(*baud, 1, 1'000'000);
-        if (!rate || std::ranges::find(kBauds, *rate) == kBauds.end()) {
+        if (!rate || std::ranges::find(kModuleRates, *rate) == kModuleRates.end()) {
             return "bad --baud '" + *baud + "': 4800, 9600, 14400 or 19200";
         }
         line.baud = static_cast<int>(*rate);

@@ -6,13 +6,14 @@
 #include <variant>
 
 #include "cli/arguments.h"
+#include "link/port_argument.h"
 
 namespace cli {
 
 // The options every command takes: which line, which module, how patiently.
 struct LineOptions {
-    std::optional<std::string> port; // a device path or COMn; none: comm.set's port
-    std::optional<int> baud;         // none: comm.set's rate
+    std::optional<PortArgument> port; // a device path or COMn; none: comm.set's port
+    std::optional<int> baud;          // none: comm.set's rate
     int address = 1;
     int timeoutMs = 500;
     int retries = 0;

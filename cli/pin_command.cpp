@@ -1,10 +1,11 @@
 #include <cstdio>
 
+#include <QDir>
+
 #include "cli/command_support.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
-#include "cli/port_argument.h"
 #include "cli/session.h"
 #include "serial_ports/pin.h"
 
@@ -19,14 +20,15 @@ COMn in the folder where the window looks for it, the folder of its comm.set
 created when missing). The link takes effect the next time the window or
 ht5530k-cli opens COMn.
 
-DEVICE is a device path, a name under /dev (ttyUSB0) or a link to a device
-(/dev/serial/by-id/..., a pseudo-terminal). A device given by its kernel name
+DEVICE is a terminal device: a path (/dev/serial/by-id/..., a pseudo-terminal,
+a link to a device; one without a leading slash is taken from this folder) or
+a name under /dev (ttyUSB0). A device given by its kernel name
 is pinned by its /dev/serial/by-id name when it has one, so that the pin stays
 with the adapter however it is plugged in again; the output says so.
 
 An earlier COMn link is replaced at once. A COMn that is a regular file, a
 folder or anything else but a link is never replaced, and DEVICE must be a
-character device or lead to one.
+terminal or lead to one (not /dev/null).
 )";
 }
 
@@ -63,8 +65,14 @@ int RunPin(const Invocation& call) {
         PrintUsageError("pin", "pin takes a port and a device: pin COMn DEVICE");
         return kUsage;
     }
-    return Finish("pin", ports::Pin(ports::ThisMachine(), WindowSettings().folder,
-                                    QString::fromStdString(args[0]), PortArgument(args[1])));
+    const auto device = ReadPortArgument(QString::fromStdString(args[1]), QDir::currentPath());
+    if (const QString* error = std::get_if<QString>(&device)) {
+        PrintUsageError("pin", error->toStdString());
+        return kUsage;
+    }
+    return Finish("pin",
+                  ports::Pin(ports::ThisMachine(), WindowSettings().folder,
+                             QString::fromStdString(args[0]), std::get<PortArgument>(device)));
 }
 
 int RunUnpin(const Invocation& call) {

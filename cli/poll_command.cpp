@@ -120,8 +120,8 @@ int Run(const Invocation& call) {
         return kUsage;
     }
     Session session(call.line);
-    if (!session.open()) {
-        return kPortError; // before --output is touched: an old log stays as it was
+    if (const int status = session.open(); status != kSuccess) {
+        return status; // before --output is touched: an old log stays as it was
     }
     int fd = STDOUT_FILENO;
     std::string name = "standard output";

@@ -13,6 +13,9 @@ PollRun::PollRun(Session& session, const PollSettings& settings, RowOutput& rows
     m_tick.setTimerType(Qt::PreciseTimer);
     connect(&m_tick, &QTimer::timeout, this, &PollRun::send);
     m_session.onAttempt = [this](const Attempt& attempt) {
+        if (attempt.lateBytesBefore > 0) {
+            m_summary.addLateAnswer(attempt.lateBytesBefore);
+        }
         m_summary.add(attempt.verdict.outcome, attempt.responseMs);
     };
     m_session.onLost = [this](const QString& reason) {

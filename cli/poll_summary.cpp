@@ -77,10 +77,17 @@ std::string PollSummary::text() const {
         text += "the last request was interrupted while it waited for its answer\n";
     }
     if (m_times.empty()) {
-        return text + "no sound answer, no response times\n";
+        text += "no sound answer, no response times\n";
+    } else {
+        text += "response time min/median/max = " + Milliseconds(*minMs()) + "/" +
+                Milliseconds(*medianMs()) + "/" + Milliseconds(*maxMs()) + " ms\n";
     }
-    return text + "response time min/median/max = " + Milliseconds(*minMs()) + "/" +
-           Milliseconds(*medianMs()) + "/" + Milliseconds(*maxMs()) + " ms\n";
+    if (m_lateAnswers > 0) {
+        text += std::to_string(m_lateAnswers) + " late answer" + (m_lateAnswers == 1 ? "" : "s") +
+                " (" + std::to_string(m_lateBytes) +
+                " bytes after the time-out) dropped: a longer --timeout may take them\n";
+    }
+    return text;
 }
 
 } // namespace cli

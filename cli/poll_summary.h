@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,13 @@ public:
         ++m_interrupted;
     }
 
+    // Bytes that came after their request's time-out, dropped before the
+    // next request: one late answer.
+    void addLateAnswer(std::size_t bytes) {
+        ++m_lateAnswers;
+        m_lateBytes += bytes;
+    }
+
     int sent() const { return m_sent; }
     int answered() const { return m_answered; }
     int timeouts() const { return m_timeouts; }
@@ -35,6 +43,7 @@ public:
     int interrupted() const { return m_interrupted; }
     int late() const { return m_late; }
     int skipped() const { return m_skipped; }
+    int lateAnswers() const { return m_lateAnswers; }
     // Requests without a sound answer, in % of those sent; 0 when none was sent.
     double lossPercent() const;
     // Response times of the sound answers; nothing when there was none.
@@ -43,7 +52,8 @@ public:
     std::optional<double> maxMs() const;
 
     // Two lines: the counts, then the response times (or that there were
-    // none); between them one for a request interrupted.
+    // none); between them one for a request interrupted, and last one on the
+    // answers that came too late, when some did.
     std::string text() const;
 
 private:
@@ -56,6 +66,8 @@ private:
     int m_interrupted = 0;
     int m_late = 0;
     int m_skipped = 0;
+    int m_lateAnswers = 0;
+    std::size_t m_lateBytes = 0;
     std::vector<float> m_times; // float: a day at 20 polls a second stays under 7 MB
 };
 

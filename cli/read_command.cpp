@@ -70,8 +70,8 @@ int Run(const Invocation& call) {
         return kUsage;
     }
     Session session(call.line);
-    if (!session.open()) {
-        return kPortError;
+    if (const int status = session.open(); status != kSuccess) {
+        return status;
     }
     const int address = call.line.address;
     session.exchange(ReadRequest(address, *registers).bytes,

@@ -47,7 +47,8 @@ std::string Describe() {
            timeouts + " baud.\nA full default scan takes at most " +
            Seconds(ScanWorstCaseMs(kAllBauds, kDefaultRange)) +
            "; with --timeout MS at most\n"
-           "(addresses + 2) x rates x MS, " +
+           "(addresses + 2) x 2 x rates x MS (each time-out and, before the next\n"
+           "request, the line quiet as long again), " +
            Seconds(ScanWorstCaseMs(kAllBauds, kDefaultRange, 500)) +
            " for all 35 at all four rates with 500 ms.\n"
            "When nothing is found, a last line on standard error says what was tried.\n\n"
@@ -206,8 +207,9 @@ int Run(const Invocation& call) {
                  Seconds(ScanWorstCaseMs(bauds, range, timeoutMs)).c_str());
 
     Session session(call.line);
-    if (!session.open()) {
-        return kPortError;
+    // The rates are the plan's, never comm.set's.
+    if (const int status = session.open(bauds.front()); status != kSuccess) {
+        return status;
     }
     ScanRun run(session, std::move(bauds), range, *format == "jsonl", timeoutMs, plan);
     run.start();

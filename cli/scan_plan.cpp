@@ -56,8 +56,11 @@ long long ScanWorstCaseMs(const std::vector<int>& bauds, const AddressRange& ran
                           std::optional<int> given) {
     const long long requests = 1 + (range.last - range.first + 1) + 1;
     long long total = 0;
+    long long guardMs = 0; // after a time-out, the line quiet as long before the next request
     for (const int baud : bauds) {
-        total += requests * ScanTimeoutMs(baud, given);
+        const long long timeoutMs = ScanTimeoutMs(baud, given);
+        total += guardMs + requests * timeoutMs + (requests - 1) * timeoutMs;
+        guardMs = timeoutMs;
     }
     return total;
 }

@@ -23,7 +23,8 @@ int ScanTimeoutMs(int baud, std::optional<int> given = std::nullopt);
 
 // The longest a scan can take: at each rate the address read, a read at each
 // address of the range, and one at an address the address read named
-// outside it.
+// outside it, each timing out and each but the first waiting as long again
+// for the line to be quiet.
 long long ScanWorstCaseMs(const std::vector<int>& bauds, const AddressRange& range,
                           std::optional<int> given = std::nullopt);
 

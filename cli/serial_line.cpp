@@ -43,6 +43,9 @@ SerialLine::SerialLine(const FrameTrace& trace, QObject* parent)
     m_timeout.setSingleShot(true);
     m_timeout.setTimerType(Qt::PreciseTimer);
     connect(&m_timeout, &QTimer::timeout, this, &SerialLine::timedOut);
+    m_guard.setSingleShot(true);
+    m_guard.setTimerType(Qt::PreciseTimer);
+    connect(&m_guard, &QTimer::timeout, this, &SerialLine::guardPassed);
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLine::bytesArrived);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLine::errorOccurred);
 }
@@ -89,27 +92,71 @@ void SerialLine::send(std::span<const std::uint8_t> request, const Expectation& 
     if (!m_port.isOpen()) {
         return; // lost: the owner has heard of it
     }
-    m_port.clear(QSerialPort::Input);
-    m_port.readAll();
+    m_request.assign(request.begin(), request.end());
     m_expected = expected;
-    m_attempt = Attempt{};
-    m_lastByteMs.reset();
+    m_timeoutMs = timeoutMs;
     m_done = std::move(done);
+    guardPassed();
+}
+
+void SerialLine::guardPassed() {
+    if (!m_port.isOpen()) {
+        return;
+    }
+    if (m_guarding) {
+        // Bytes that came meanwhile made the line quiet for a shorter while.
+        const qint64 quietMs = m_quiet.elapsed();
+        if (quietMs < m_guardMs) {
+            m_guard.start(static_cast<int>(m_guardMs - quietMs));
+            return;
+        }
+    }
+    transmit();
+}
+
+QByteArray SerialLine::drain() {
+    // What is in the port's buffer, then what waits below the wake-up count.
+    QByteArray bytes = m_port.readAll();
+    char buffer[256];
+    for (;;) {
+        const ssize_t count = ::read(m_port.handle(), buffer, sizeof buffer);
+        if (count <= 0) {
+            return bytes;
+        }
+        bytes.append(buffer, static_cast<qsizetype>(count));
+    }
+}
+
+void SerialLine::transmit() {
+    // Earlier traffic still waiting is dropped; after a time-out it is late.
+    const QByteArray waiting = drain();
+    m_port.clear(QSerialPort::Input);
+    m_attempt = Attempt{};
+    if (m_guarding) {
+        m_attempt.lateBytesBefore = m_lateBytes + static_cast<std::size_t>(waiting.size());
+        if (m_attempt.lateBytesBefore > 0) {
+            m_trace.note("dropped " + std::to_string(m_attempt.lateBytesBefore) +
+                         " bytes that came after the time-out");
+        }
+    }
+    m_guarding = false;
+    m_lateBytes = 0;
+    m_lastByteMs.reset();
     m_active = true;
     m_attempt.sentAt = WallClock::now();
-    m_trace.sent(request);
+    m_trace.sent(m_request);
     // Out now, in one write: the module times a frame by the gaps in it.
     // Straight to the device: a request fits its output buffer, and the
     // port's own write would wake the event loop twice more for each one.
-    const ssize_t written = ::write(m_port.handle(), request.data(), request.size());
+    const ssize_t written = ::write(m_port.handle(), m_request.data(), m_request.size());
     const std::size_t sent = written > 0 ? static_cast<std::size_t>(written) : 0;
-    if (sent < request.size()) {
-        m_port.write(reinterpret_cast<const char*>(request.data() + sent),
-                     static_cast<qint64>(request.size() - sent));
+    if (sent < m_request.size()) {
+        m_port.write(reinterpret_cast<const char*>(m_request.data() + sent),
+                     static_cast<qint64>(m_request.size() - sent));
         m_port.flush();
     }
     m_clock.start();
-    m_timeout.start(timeoutMs);
+    m_timeout.start(m_timeoutMs);
     wakeAfter(BytesStillAwaited(m_expected, m_attempt.received));
 }
 
@@ -135,7 +182,12 @@ void SerialLine::wakeAfter(std::size_t bytes) {
 void SerialLine::bytesArrived() {
     const QByteArray bytes = m_port.readAll();
     if (!m_active) {
-        return; // after the answer: dropped before the next request anyway
+        if (m_guarding && !bytes.isEmpty()) {
+            // An answer after its time-out: dropped, and the line not yet quiet.
+            m_lateBytes += static_cast<std::size_t>(bytes.size());
+            m_quiet.start();
+        }
+        return; // after a sound answer: dropped before the next request anyway
     }
     take(bytes);
     if (const auto verdict = JudgeSoFar(m_expected, m_attempt.received)) {
@@ -149,16 +201,13 @@ void SerialLine::timedOut() {
     if (!m_active) {
         return;
     }
-    // What is in the port's buffer, then what waits below the wake-up count.
-    take(m_port.readAll());
-    char buffer[256];
-    for (;;) {
-        const ssize_t count = ::read(m_port.handle(), buffer, sizeof buffer);
-        if (count <= 0) {
-            break;
-        }
-        take(QByteArray(buffer, static_cast<qsizetype>(count)));
-    }
+    take(drain());
+    // Before the outcome is given: its callback may send the next request.
+    m_guarding = true;
+    m_guardMs = m_timeoutMs;
+    m_quiet.start();
+    // Nothing below the wake-up count may hide a late answer's first bytes now.
+    wakeAfter(1);
     complete(JudgeAtTimeout(m_expected, m_attempt.received), m_lastByteMs);
 }
 
@@ -192,6 +241,7 @@ void SerialLine::errorOccurred(QSerialPort::SerialPortError error) {
     const QString reason = m_port.errorString();
     m_port.close();
     m_timeout.stop();
+    m_guard.stop();
     m_active = false;
     m_done = nullptr;
     QMetaObject::invokeMethod(

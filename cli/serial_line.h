@@ -25,6 +25,9 @@ struct Attempt {
     Verdict verdict;
     std::vector<std::uint8_t> received; // every byte that arrived for it
     std::optional<double> responseMs;   // until the answer was whole (or the last byte came)
+    // Bytes of earlier requests' answers that came after their time-out and
+    // were dropped while this request waited for the line to be quiet.
+    std::size_t lateBytesBefore = 0;
     std::span<const std::uint8_t> answer() const {
         return std::span(received).first(std::min(verdict.length, received.size()));
     }
@@ -33,6 +36,11 @@ struct Attempt {
 // The serial port, 8N1, with one exchange at a time: a request written whole,
 // its answer collected as it arrives and judged as soon as it is complete,
 // or when the time-out passes. All of it runs on the event loop.
+//
+// An answer belongs to its own request. After a time-out, the next request
+// goes out only once the line has been quiet for as long as that time-out:
+// an answer still on its way (a module slower than the time-out) arrives
+// meanwhile and is dropped, instead of being taken for the next request's.
 class SerialLine : public QObject {
     Q_OBJECT
 public:
@@ -48,7 +56,8 @@ public:
 
     // Sends `request` and calls `done` once with the outcome, unless the
     // port is lost first. Bytes still waiting from earlier traffic are
-    // dropped before the request goes out.
+    // dropped before the request goes out; after a time-out it first waits
+    // for the line to be quiet (above).
     void send(std::span<const std::uint8_t> request, const Expectation& expected, int timeoutMs,
               Done done);
 
@@ -58,6 +67,9 @@ signals:
     void lost(const QString& reason);
 
 private:
+    void transmit();
+    void guardPassed();
+    QByteArray drain();
     void bytesArrived();
     void timedOut();
     void complete(const Verdict& verdict, std::optional<double> responseMs);
@@ -71,6 +83,15 @@ private:
     QString m_node; // the device node opened, links resolved
     QTimer m_timeout;
     QElapsedTimer m_clock;
+    // After a time-out: how long the line must stay quiet, since when it
+    // has been, and the late bytes dropped meanwhile.
+    QTimer m_guard;
+    bool m_guarding = false;
+    int m_guardMs = 0;
+    QElapsedTimer m_quiet;
+    std::size_t m_lateBytes = 0;
+    std::vector<std::uint8_t> m_request; // waiting for the guard, or under way
+    int m_timeoutMs = 0;
     bool m_active = false;
     Expectation m_expected;
     Attempt m_attempt;

@@ -29,11 +29,11 @@ Session::Session(const LineOptions& options, QObject* parent)
     });
 }
 
-bool Session::open() {
-    const auto chosen = ChooseLine(m_options, WindowSettings());
+int Session::open(std::optional<int> commandRate) {
+    const auto chosen = ChooseLine(m_options, WindowSettings(), commandRate);
     if (const QString* error = std::get_if<QString>(&chosen)) {
         PrintError(*error);
-        return false;
+        return kUsage;
     }
     m_line = std::get<LineChoice>(chosen);
     if (m_trace.enabled()) {
@@ -53,9 +53,9 @@ bool Session::open() {
     }
     if (const auto error = m_serial.open(m_line.device, m_line.baud)) {
         PrintError(*error);
-        return false;
+        return kPortError;
     }
-    return true;
+    return kSuccess;
 }
 
 void Session::exchange(std::span<const std::uint8_t> request, const Expectation& expected,

@@ -29,9 +29,12 @@ class Session : public QObject {
 public:
     explicit Session(const LineOptions& options, QObject* parent = nullptr);
 
-    // Chooses and opens the line; says why not on standard error. With
-    // --verbose, prints the port, device and line settings.
-    bool open();
+    // Chooses and opens the line; says why not on standard error and gives
+    // the exit status: usage when comm.set cannot give the port or rate, a
+    // port error when the port cannot be opened; kSuccess when open. With
+    // --verbose, prints the port, device and line settings. A command that
+    // sets the rate itself gives the first one: comm.set's is not needed.
+    int open(std::optional<int> commandRate = std::nullopt);
 
     const LineOptions& options() const { return m_options; }
     const LineChoice& line() const { return m_line; }

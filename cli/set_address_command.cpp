@@ -29,7 +29,9 @@ verifies that the module answers there. NEW and OLD pass the window's checks,
 with its messages: both numbers (their integer part counts), both at least 1,
 NEW different from OLD and at most 35. A refusal ends with status 2.
 
-Without --from, OLD is what the address read answers. With --retries every
+Without --from, OLD is what the address read answers; when that is NEW
+already, the change is not sent, only the read at NEW, and "already at NEW,
+verified" ends it with status 0, so that a script can run again. With --retries every
 step is sent again when it got no sound answer. When the module's echo of
 the change is missing or garbled, the read at NEW still decides: the change
 may have been made all the same. Status 7 when nothing answers at NEW.
@@ -52,7 +54,14 @@ public:
                                    fail("address read: ", exchange);
                                    return;
                                }
-                               change(std::to_string(exchange.attempt.received[0]));
+                               const int current = exchange.attempt.received[0];
+                               if (config::AlreadyAtAddress(current, m_next)) {
+                                   m_already = true;
+                                   m_to = static_cast<std::uint8_t>(current);
+                                   verify();
+                                   return;
+                               }
+                               change(std::to_string(current));
                            });
     }
 
@@ -93,10 +102,15 @@ private:
                     return;
                 }
                 const Reading reading = ReadingOf(exchange.attempt.answer(), 1);
-                std::printf("address %d -> %d, verified: humidity %s at %d\n", m_from, m_to,
-                            reading.humidity ? (Hundredths(*reading.humidity) + " %RH").c_str()
-                                             : "no reading",
-                            m_to);
+                const std::string humidity =
+                    reading.humidity ? Hundredths(*reading.humidity) + " %RH" : "no reading";
+                if (m_already) {
+                    std::printf("already at %d, verified: humidity %s at %d\n", m_to,
+                                humidity.c_str(), m_to);
+                } else {
+                    std::printf("address %d -> %d, verified: humidity %s at %d\n", m_from, m_to,
+                                humidity.c_str(), m_to);
+                }
                 m_session.finish(kSuccess);
             });
     }
@@ -112,6 +126,7 @@ private:
     std::string m_next;
     std::uint8_t m_from = 0;
     std::uint8_t m_to = 0;
+    bool m_already = false; // the address read found the module at NEW: nothing to change
 };
 
 int Run(const Invocation& call) {
@@ -129,8 +144,8 @@ int Run(const Invocation& call) {
         }
     }
     Session session(call.line);
-    if (!session.open()) {
-        return kPortError;
+    if (const int status = session.open(); status != kSuccess) {
+        return status;
     }
     AddressChange change(session, next);
     if (from) {

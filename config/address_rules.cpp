@@ -43,4 +43,10 @@ ChangeDecision CheckAddressChange(std::string_view current, std::string_view nex
             {}};
 }
 
+bool AlreadyAtAddress(int current, std::string_view next) {
+    const auto number = codec::ReadNumber(next);
+    return number && codec::IntegerPart(*number) == current && current >= 1 &&
+           current <= kHighestAddress;
+}
+
 } // namespace config

@@ -17,4 +17,8 @@ using ChangeDecision = codec::RequestOrRefusal;
 // integer part.
 ChangeDecision CheckAddressChange(std::string_view current, std::string_view next);
 
+// Whether `next` names `current` and would otherwise be accepted as a new
+// address: the change is refused only because the module is already there.
+bool AlreadyAtAddress(int current, std::string_view next);
+
 } // namespace config

@@ -66,20 +66,83 @@ std::optional<CommSettings> ParseCommSettings(std::string_view text) {
     return CommSettings{*port, *baud};
 }
 
-CommSettings ReadCommSettings(const QString& path) {
-    // Only a regular file: opening a named pipe or a device would block
-    // start-up until something writes to it.
-    if (!QFileInfo(path).isFile()) {
-        return {};
+std::int16_t RateToApply(std::int16_t savedRate) {
+    return savedRate == 0 ? std::int16_t{9600} : savedRate;
+}
+
+QString CommSetReading::problemText() const {
+    switch (problem) {
+    case Problem::None:
+        break;
+    case Problem::Missing:
+        return QStringLiteral("does not exist");
+    case Problem::NotAFile:
+        return QStringLiteral("is %1, not a file").arg(detail);
+    case Problem::Unreadable:
+        return QStringLiteral("cannot be read (%1)").arg(detail);
+    case Problem::Malformed:
+        return detail.isEmpty()
+                   ? QStringLiteral("is empty: it holds no port and rate")
+                   : QStringLiteral("holds no port and rate: it starts \"%1\"").arg(detail);
+    }
+    return {};
+}
+
+namespace {
+
+// The start of a malformed file, short, with what cannot be printed escaped.
+QString StartOf(const QByteArray& content) {
+    constexpr qsizetype kShown = 24;
+    QString start;
+    for (const char c : content.left(kShown)) {
+        if (c == '\r') {
+            start += QStringLiteral("\\r");
+        } else if (c == '\n') {
+            start += QStringLiteral("\\n");
+        } else if (c >= ' ' && c <= '~') {
+            start += QLatin1Char(c);
+        } else {
+            start +=
+                QStringLiteral("\\x%1").arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0'));
+        }
+    }
+    return start;
+}
+
+CommSetReading Failed(CommSetReading::Problem problem, const QString& detail = {}) {
+    return {problem, {}, detail};
+}
+
+} // namespace
+
+CommSetReading LoadCommSettings(const QString& path) {
+    using Problem = CommSetReading::Problem;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return Failed(Problem::Missing);
+    }
+    if (info.isDir()) {
+        return Failed(Problem::NotAFile, QStringLiteral("a folder"));
+    }
+    if (!info.isFile()) {
+        return Failed(Problem::NotAFile, QStringLiteral("a device, pipe or socket"));
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return {};
+        return Failed(Problem::Unreadable, file.errorString());
     }
     const QByteArray content = file.read(kMaxRead);
-    return ParseCommSettings(
-               std::string_view(content.constData(), static_cast<std::size_t>(content.size())))
-        .value_or(CommSettings{});
+    const std::optional<CommSettings> settings = ParseCommSettings(
+        std::string_view(content.constData(), static_cast<std::size_t>(content.size())));
+    if (!settings) {
+        return Failed(Problem::Malformed, StartOf(content));
+    }
+    return {Problem::None, *settings, {}};
+}
+
+CommSettings ReadCommSettings(const QString& path) {
+    const CommSetReading reading = LoadCommSettings(path);
+    return reading.problem == CommSetReading::Problem::None ? reading.settings : CommSettings{};
 }
 
 QByteArray FormatCommSettings(const CommSettings& settings) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -15,10 +16,33 @@ struct CommSettings {
 
 inline const QString kSettingsFileName = QStringLiteral("comm.set");
 
+// The rates of the window's baud list, the ones the module speaks (8N1).
+inline constexpr std::array<int, 4> kModuleRates{4800, 9600, 14400, 19200};
+
+// The rate start-up applies for a saved one: 9600 for 0, else the saved rate.
+std::int16_t RateToApply(std::int16_t savedRate);
+
 // Two decimal integers, the port first, separated by a comma or a line end,
 // blanks around them skipped; anything after the second is ignored. Nothing
 // when the text does not start that way or a number does not fit 16 bits.
 std::optional<CommSettings> ParseCommSettings(std::string_view text);
+
+// What reading a comm.set found: its settings, or what is wrong with it.
+struct CommSetReading {
+    enum class Problem { None, Missing, NotAFile, Unreadable, Malformed };
+    Problem problem = Problem::None;
+    CommSettings settings; // the file's, when there is no problem
+    QString detail;        // the system's reason, the kind of file, or the start of the text
+
+    // What is wrong, after the file's name: "does not exist", "is a folder,
+    // not a file", "cannot be read (Permission denied)", "holds no port and
+    // rate: it starts "abc"". Empty when nothing is.
+    QString problemText() const;
+};
+
+// Reads the file as start-up does. Only a regular file is opened: a named
+// pipe or a device would block until something writes to it.
+CommSetReading LoadCommSettings(const QString& path);
 
 // The file's settings; a missing, unreadable or malformed file gives the
 // defaults (port 4 at 19200), which is what the window shows before start-up.

@@ -102,9 +102,7 @@ void RestorePort(Form& form, const CommSettings& saved) {
     port.setRThreshold(1);
     port.setInputMode(1);
 
-    if (form.state.CommRate == 0) {
-        form.state.CommRate = 9600;
-    }
+    form.state.CommRate = RateToApply(form.state.CommRate);
     port.setSettings(SettingsText(form.state.CommRate));
 
     QComboBox* baudList = form.ui.Combo2;

@@ -25,9 +25,10 @@ namespace {
 
 // The port asked about: its row, or the finding that it is missing.
 std::vector<PortRow> AskedPort(const SystemView& view, const QString& folder,
-                               const ProcessTable& processes, const QString& port,
+                               const ProcessTable& processes, const PortArgument& argument,
                                DoctorReport& report) {
-    const QString path = PortArgumentPath(view, folder, port);
+    const QString& port = argument.text;
+    const QString path = PortArgumentPath(view, folder, argument);
     const QString named = path == port ? port : QStringLiteral("%1 is %2, which").arg(port, path);
     const std::optional<QString> device = view.resolve(path);
     if (!device) {
@@ -45,6 +46,17 @@ std::vector<PortRow> AskedPort(const SystemView& view, const QString& folder,
                                    Verdict::Problem,
                                    {},
                                    QStringLiteral("%1 is not a serial device").arg(named),
+                                   {{QStringLiteral("ht5530k-cli ports"),
+                                     QStringLiteral("lists the serial ports there are")}}});
+        return {};
+    }
+    if (!IsTerminal(view, *device)) {
+        report.findings.push_back({QStringLiteral("port"),
+                                   Verdict::Problem,
+                                   {},
+                                   QStringLiteral("%1 is a device but not a terminal, so no "
+                                                  "serial port")
+                                       .arg(named),
                                    {{QStringLiteral("ht5530k-cli ports"),
                                      QStringLiteral("lists the serial ports there are")}}});
         return {};
@@ -75,13 +87,13 @@ std::vector<PortRow> AskedPort(const SystemView& view, const QString& folder,
 } // namespace
 
 DoctorReport RunDoctor(const SystemView& view, const SettingsLocation& settings,
-                       const QString& port) {
+                       const std::optional<PortArgument>& port) {
     DoctorReport report;
     std::vector<Finding>& out = report.findings;
     const ProcessTable processes = ReadProcessTable(view);
     std::vector<PortRow> rows;
-    if (!port.isEmpty()) {
-        rows = AskedPort(view, settings.folder, processes, port, report);
+    if (port) {
+        rows = AskedPort(view, settings.folder, processes, *port, report);
     } else {
         rows = ListPorts(view, settings.folder);
         if (rows.empty()) {
@@ -102,8 +114,7 @@ DoctorReport RunDoctor(const SystemView& view, const SettingsLocation& settings,
     checks::Brltty(view, rows, out);
     checks::ModemManager(processes, rows, out);
     checks::SettingsLinks(view, settings.folder, out);
-    checks::SavedPort(view, settings, port.isEmpty() ? rows : ListPorts(view, settings.folder),
-                      out);
+    checks::SavedPort(view, settings, port ? ListPorts(view, settings.folder) : rows, out);
     return report;
 }
 

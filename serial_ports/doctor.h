@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include <QString>
 
+#include "link/port_argument.h"
 #include "link/settings_location.h"
 #include "serial_ports/system_view.h"
 
@@ -35,10 +37,10 @@ struct DoctorReport {
     int count(Verdict verdict) const;
 };
 
-// Checks the port `port` ("COMn", a path or a name under /dev), or every
-// serial port when it is empty, and the window's settings (machine paths).
+// Checks the port `port`, or every serial port without one, and the
+// window's settings (machine paths).
 DoctorReport RunDoctor(const SystemView& view, const SettingsLocation& settings,
-                       const QString& port);
+                       const std::optional<PortArgument>& port);
 
 // What a 50 ms poll loses to an FTDI adapter's latency timer.
 inline constexpr int kPollIntervalMs = 50;

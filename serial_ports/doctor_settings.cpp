@@ -1,5 +1,5 @@
 // The checks on the window's settings folder: its COMn links and comm.set.
-#include <string_view>
+#include <algorithm>
 
 #include <QRegularExpression>
 
@@ -25,6 +25,40 @@ std::vector<Fix> PinFixes(const std::vector<PortRow>& rows, int number) {
     }
     return {{QStringLiteral("ht5530k-cli ports"), QStringLiteral("to choose a DEVICE")},
             {QStringLiteral("ht5530k-cli pin COM%1 DEVICE").arg(number), QString()}};
+}
+
+// An unusable comm.set: what the window and the command line do with it, and the fix.
+Finding UnusableSettings(const CommSetReading& reading, const QString& file, const QString& own) {
+    using Problem = CommSetReading::Problem;
+    const CommSettings start;
+    const QString write = QStringLiteral("printf '%1,%2\\r\\n' > %3")
+                              .arg(start.CommNum)
+                              .arg(start.CommRate)
+                              .arg(ShellWord(own));
+    const QString yours = QStringLiteral("your port and rate, or save them in the window");
+    std::vector<Fix> fixes;
+    switch (reading.problem) {
+    case Problem::NotAFile:
+        fixes = {{QStringLiteral("mv %1 %2").arg(ShellWord(file), ShellWord(file + ".old")), {}},
+                 {write, yours}};
+        break;
+    case Problem::Unreadable:
+        fixes = {{QStringLiteral("sudo chmod a+r %1").arg(ShellWord(file)), {}}};
+        break;
+    case Problem::None:
+    case Problem::Missing:
+    case Problem::Malformed:
+        fixes = {{write, yours}};
+        break;
+    }
+    return {QStringLiteral("comm.set"),
+            reading.problem == Problem::Missing ? Verdict::Note : Verdict::Problem, file,
+            QStringLiteral("%1: the window starts on COM%2 at %3 baud, and ht5530k-cli "
+                           "needs -p and -b")
+                .arg(reading.problemText())
+                .arg(start.CommNum)
+                .arg(start.CommRate),
+            fixes};
 }
 
 } // namespace
@@ -83,37 +117,44 @@ void SavedPort(const SystemView& view, const SettingsLocation& settings,
     const QString own = settings.settingsFile();
     const QString file =
         settings.fallbackFile.isEmpty() || view.exists(own) ? own : settings.fallbackFile;
-    QString origin;
-    CommSettings saved;
-    if (!view.exists(file)) {
-        origin = QStringLiteral("no comm.set yet: the window starts on");
-    } else {
-        const QByteArray content = view.read(file);
-        const std::optional<CommSettings> parsed =
-            ParseCommSettings(std::string_view(content.constData(), content.size()));
-        origin = parsed ? QStringLiteral("the window's saved port is")
-                        : QStringLiteral("comm.set cannot be read: the window starts on");
-        saved = parsed.value_or(CommSettings{});
+    const CommSetReading reading = LoadCommSettings(view.hostPath(file));
+    const bool usable = reading.problem == CommSetReading::Problem::None;
+    if (!usable) {
+        out.push_back(UnusableSettings(reading, file, own));
     }
+    const CommSettings saved = usable ? reading.settings : CommSettings{};
+    const QString origin = usable ? QStringLiteral("the window's saved port is")
+                                  : QStringLiteral("the window starts on");
     const int number = saved.CommNum;
-    const QString subject = view.exists(file) ? file : own;
-    if (number < 1 || number > kWindowPortCount) {
+    const int rate = RateToApply(saved.CommRate);
+    if (std::ranges::find(kModuleRates, rate) == kModuleRates.end()) {
         out.push_back(
             {QStringLiteral("comm.set"),
-             Verdict::Problem,
-             subject,
-             QStringLiteral("comm.set names port %1, which the window does not offer: "
-                            "it starts with no port open")
-                 .arg(number),
-             {{QStringLiteral("printf '4,%1\\r\\n' > %2").arg(saved.CommRate).arg(ShellWord(own)),
-               QStringLiteral("COM4, or save a port in the window")}}});
+             Verdict::Note,
+             file,
+             QStringLiteral("comm.set saves the rate %1, which is none of the module's "
+                            "(4800, 9600, 14400, 19200): the window opens the port "
+                            "at %1 and the module does not understand it")
+                 .arg(saved.CommRate),
+             {{QStringLiteral("printf '%1,19200\\r\\n' > %2").arg(number).arg(ShellWord(own)),
+               QStringLiteral("or the module's rate, or save it in the window")}}});
+    }
+    if (number < 1 || number > kWindowPortCount) {
+        out.push_back({QStringLiteral("comm.set"),
+                       Verdict::Problem,
+                       file,
+                       QStringLiteral("comm.set names port %1, which the window does not offer: "
+                                      "it starts with no port open")
+                           .arg(number),
+                       {{QStringLiteral("printf '4,%1\\r\\n' > %2").arg(rate).arg(ShellWord(own)),
+                         QStringLiteral("COM4, or save a port in the window")}}});
         return;
     }
     const WindowPort port = MapWindowPort(view, settings.folder, number);
     const QString start = QStringLiteral("%1 COM%2 at %3 baud, which is %4")
                               .arg(origin)
                               .arg(number)
-                              .arg(saved.CommRate)
+                              .arg(rate)
                               .arg(port.path);
     QString wrong;
     if (!port.device) {
@@ -126,14 +167,14 @@ void SavedPort(const SystemView& view, const SettingsLocation& settings,
     if (wrong.isEmpty()) {
         out.push_back({QStringLiteral("comm.set"),
                        Verdict::Ok,
-                       subject,
+                       file,
                        port.path == port.device
                            ? start
                            : start + QStringLiteral(" (") + *port.device + QLatin1Char(')'),
                        {}});
         return;
     }
-    out.push_back({QStringLiteral("comm.set"), Verdict::Problem, subject,
+    out.push_back({QStringLiteral("comm.set"), Verdict::Problem, file,
                    QStringLiteral("%1 and %2: the window opens nothing").arg(start, wrong),
                    PinFixes(rows, number)});
 }

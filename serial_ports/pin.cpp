@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "serial_ports/port_facts.h"
 #include "serial_ports/port_list.h"
 #include "serial_ports/window_ports.h"
 
@@ -23,7 +24,9 @@ QString SystemError() {
 
 PinResult NotAWindowPort(const QString& port) {
     return {PinResult::Outcome::Usage,
-            QStringLiteral("%1: not a port of the window, which offers COM1 to COM16").arg(port)};
+            QStringLiteral("%1: not a port of the window, which offers COM1 to COM%2")
+                .arg(port)
+                .arg(kWindowPortCount)};
 }
 
 QString WhatItIs(const NodeStatus& node) {
@@ -73,13 +76,19 @@ std::optional<QString> MakeLink(const QString& link, const QString& target) {
 } // namespace
 
 PinResult Pin(const SystemView& view, const QString& settingsFolder, const QString& port,
-              const QString& device) {
-    const std::optional<int> number = ParseWindowPort(port);
+              const PortArgument& device) {
+    const std::optional<int> number = WindowPortNumber(port);
     if (!number) {
         return NotAWindowPort(port);
     }
     const QString name = QStringLiteral("COM%1").arg(*number);
-    const QString path = device.startsWith(QLatin1Char('/')) ? device : "/dev/" + device;
+    if (device.windowPort) {
+        return {PinResult::Outcome::Usage,
+                QStringLiteral("COM%1 is a port of the window, not a device; pin a device or a "
+                               "link to one")
+                    .arg(*device.windowPort)};
+    }
+    const QString& path = device.path;
     const std::optional<QString> resolved = view.resolve(path);
     if (!resolved) {
         const std::optional<QString> text = view.linkText(path);
@@ -94,6 +103,12 @@ PinResult Pin(const SystemView& view, const QString& settingsFolder, const QStri
         return {PinResult::Outcome::Usage,
                 QStringLiteral("%1 is %2, not a serial device; pin a device or a link to one")
                     .arg(path, WhatItIs(node))};
+    }
+    if (!IsTerminal(view, *resolved)) {
+        return {PinResult::Outcome::Usage,
+                QStringLiteral("%1 is a device but not a terminal, so no serial port; pin a "
+                               "serial device or a link to one")
+                    .arg(path)};
     }
     const QString link = settingsFolder + QLatin1Char('/') + name;
     if (QDir::cleanPath(path) == link) {
@@ -138,7 +153,7 @@ PinResult Pin(const SystemView& view, const QString& settingsFolder, const QStri
 }
 
 PinResult Unpin(const SystemView& view, const QString& settingsFolder, const QString& port) {
-    const std::optional<int> number = ParseWindowPort(port);
+    const std::optional<int> number = WindowPortNumber(port);
     if (!number) {
         return NotAWindowPort(port);
     }

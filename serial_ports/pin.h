@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "link/port_argument.h"
 #include "serial_ports/system_view.h"
 
 namespace ports {
@@ -9,7 +10,7 @@ namespace ports {
 struct PinResult {
     enum class Outcome {
         Done,
-        Usage,   // not COM1..COM16, or the device is not a character device
+        Usage,   // not COM1..COM16, or the device is not a terminal
         Missing, // the device does not exist
         Refused, // COMn in the settings folder is not a link: never replaced or removed
         Failed,  // the system refused to make or remove the link
@@ -20,10 +21,11 @@ struct PinResult {
 
 // Makes COMn in the settings folder (created when missing) a link to the
 // device, replacing an earlier link at once. A device given by its kernel
-// name is linked by its /dev/serial/by-id name when it has one. `device`:
-// an absolute path, or a name under /dev ("ttyUSB0").
+// name is linked by its /dev/serial/by-id name when it has one. The device
+// must be a terminal (a serial device or a pseudo-terminal) or a link to one;
+// another COMn is no device.
 PinResult Pin(const SystemView& view, const QString& settingsFolder, const QString& port,
-              const QString& device);
+              const PortArgument& device);
 
 // Removes the COMn link; there being none is not an error.
 PinResult Unpin(const SystemView& view, const QString& settingsFolder, const QString& port);

@@ -105,6 +105,17 @@ bool IsPlaceholderUart(const SystemView& view, const QString& device) {
     return view.exists(type) && view.attribute(type) == QLatin1String("0");
 }
 
+bool IsTerminal(const SystemView& view, const QString& device) {
+    if (device.startsWith(QLatin1String("/dev/pts/"))) {
+        return device != QLatin1String("/dev/pts/ptmx") &&
+               view.node(device).type == NodeStatus::Type::CharDevice;
+    }
+    if (!device.startsWith(QLatin1String("/dev/")) || device.indexOf(QLatin1Char('/'), 5) >= 0) {
+        return false;
+    }
+    return view.exists(kTtyClass + QLatin1Char('/') + device.mid(5));
+}
+
 QStringList SerialTtyNames(const SystemView& view) {
     QStringList names;
     for (const QString& name : view.entries(kTtyClass)) {

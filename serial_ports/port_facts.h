@@ -41,6 +41,11 @@ QStringList SerialTtyNames(const SystemView& view);
 // it exists, but opening it fails. `device` is its path under /dev.
 bool IsPlaceholderUart(const SystemView& view, const QString& device);
 
+// Whether a character device is a terminal, as a serial port is: a tty the
+// kernel lists in /sys/class/tty, or a pseudo-terminal under /dev/pts.
+// `device` is its path with links followed.
+bool IsTerminal(const SystemView& view, const QString& device);
+
 // "0403:6001"; empty without both numbers.
 QString VidPidText(const PortFacts& facts);
 

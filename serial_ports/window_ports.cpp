@@ -1,21 +1,8 @@
 #include "serial_ports/window_ports.h"
 
-#include <QRegularExpression>
-
 #include "link/port_map.h"
 
 namespace ports {
-
-std::optional<int> ParseWindowPort(QStringView text) {
-    static const QRegularExpression name(QStringLiteral("^COM([1-9][0-9]?)$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = name.match(text.toString());
-    if (!match.hasMatch()) {
-        return std::nullopt;
-    }
-    const int number = match.captured(1).toInt();
-    return number <= kWindowPortCount ? std::optional<int>(number) : std::nullopt;
-}
 
 WindowPort MapWindowPort(const SystemView& view, const QString& settingsFolder, int number) {
     WindowPort port;
@@ -29,14 +16,11 @@ WindowPort MapWindowPort(const SystemView& view, const QString& settingsFolder, 
 }
 
 QString PortArgumentPath(const SystemView& view, const QString& settingsFolder,
-                         const QString& argument) {
-    if (const std::optional<int> number = ParseWindowPort(argument)) {
-        return MapWindowPort(view, settingsFolder, *number).path;
+                         const PortArgument& argument) {
+    if (argument.windowPort) {
+        return MapWindowPort(view, settingsFolder, *argument.windowPort).path;
     }
-    if (argument.startsWith(QLatin1Char('/'))) {
-        return argument;
-    }
-    return QStringLiteral("/dev/") + argument;
+    return argument.path;
 }
 
 } // namespace ports

@@ -3,18 +3,11 @@
 #include <optional>
 
 #include <QString>
-#include <QStringView>
 
+#include "link/port_argument.h"
 #include "serial_ports/system_view.h"
 
 namespace ports {
-
-// The window's port list: COM1 to COM16.
-inline constexpr int kWindowPortCount = 16;
-
-// "COM3" (any case) as 3; nothing for other text or a number the window
-// does not offer.
-std::optional<int> ParseWindowPort(QStringView text);
 
 // What the window opens for COMn now (DeviceForPort), and where that leads.
 struct WindowPort {
@@ -28,9 +21,9 @@ struct WindowPort {
 // COMn links in.
 WindowPort MapWindowPort(const SystemView& view, const QString& settingsFolder, int number);
 
-// The path a port argument names: "COMn" as the window maps it, an absolute
-// path as it is, a bare name ("ttyUSB0") under /dev.
+// The path a port argument names: "COMn" as the window maps it, else the
+// path it names.
 QString PortArgumentPath(const SystemView& view, const QString& settingsFolder,
-                         const QString& argument);
+                         const PortArgument& argument);
 
 } // namespace ports

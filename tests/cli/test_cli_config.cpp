@@ -35,13 +35,19 @@ private slots:
         const CliRun old = RunCli(QStringList{"read", "--timeout", "200"} + Line(sim));
         QCOMPARE(old.exitCode, 4);
 
-        // The address read now finds 7: the same address again is refused.
-        const CliRun again = RunCli(QStringList{"set-address", "7"} + Line(sim));
-        QCOMPARE(again.exitCode, 2);
-        QVERIFY2(again.err.contains("ht5530k-cli: 目标地址与当前地址相同，操作无效! (the target "
-                                    "address equals the current address; operation invalid)\n"),
-                 qPrintable(again.err));
-        QCOMPARE(again.out, QString());
+        // The address read now finds 7: a script run again succeeds.
+        const CliRun again = RunCli(QStringList{"set-address", "7", "-v"} + Line(sim));
+        QVERIFY2(again.exitCode == 0, qPrintable(again.err));
+        QCOMPARE(again.out, QString("already at 7, verified: humidity 45.50 %RH at 7\n"));
+        QVERIFY2(!again.err.contains("sent: 07 06 0B 00"), qPrintable(again.err));
+
+        // Told the module is at 7, the window's check refuses the same address.
+        const CliRun same = RunCli(QStringList{"set-address", "7", "--from", "7"} + Line(sim));
+        QCOMPARE(same.exitCode, 2);
+        QVERIFY2(same.err.contains("ht5530k-cli: 目标地址与当前地址相同，操作无效! (the target "
+                                   "address equals the current address; operation invalid)\n"),
+                 qPrintable(same.err));
+        QCOMPARE(same.out, QString());
     }
 
     // The window's checks and messages, before the port is opened.
@@ -142,6 +148,29 @@ private slots:
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QCOMPARE(run.out, out);
         QVERIFY(run.err.contains("every module on the line takes it"));
+    }
+
+    // --verify reads at --address, says so, and asks for -a when nothing answers there.
+    void adjustVerifiesAtItsAddress() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--address", "12"}));
+        const CliRun wrong =
+            RunCli(QStringList{"adjust", "0", "150", "--verify", "--timeout", "200"} + Line(sim));
+        QCOMPARE(wrong.exitCode, 4);
+        QCOMPARE(wrong.out, QString());
+        QVERIFY2(wrong.err.contains("--verify reads the registers at address 1"),
+                 qPrintable(wrong.err));
+        QVERIFY2(wrong.err.contains("reading the registers at address 1: no answer within 200 "
+                                    "ms; no module answered at 1: give its address with -a"),
+                 qPrintable(wrong.err));
+
+        const CliRun right =
+            RunCli(QStringList{"-a", "12", "adjust", "0", "150", "--verify"} + Line(sim));
+        QVERIFY2(right.exitCode == 0, qPrintable(right.err));
+        QVERIFY2(right.err.contains("--verify reads the registers at address 12"),
+                 qPrintable(right.err));
+        QVERIFY2(right.out.contains("\nhumidity 45.00 -> 46.50 (+1.50)\n"), qPrintable(right.out));
     }
 
     void adjustRefusals_data() {

@@ -120,6 +120,9 @@ private slots:
             << QStringList{"--retries", "+1"} << "bad --retries '+1': 0 to 100";
         QTest::newRow("empty port")
             << QStringList{"--port="} << "--port needs a device path or COMn";
+        QTest::newRow("COM17")
+            << QStringList{"-p", "COM17"}
+            << "bad --port COM17: not a port of the window, which offers COM1 to COM16";
     }
     void lineOptions() {
         QFETCH(QStringList, args);
@@ -138,7 +141,7 @@ private slots:
         }
         const cli::LineOptions& o = std::get<cli::LineOptions>(line);
         QString text = QStringLiteral("port %1 baud %2 address %3 timeout %4 retries %5")
-                           .arg(o.port ? QString::fromStdString(*o.port) : "-")
+                           .arg(o.port ? o.port->text : "-")
                            .arg(o.baud ? QString::number(*o.baud) : "-")
                            .arg(o.address)
                            .arg(o.timeoutMs)
@@ -428,17 +431,20 @@ private slots:
         QCOMPARE(parts.join(" | "), plan);
     }
 
-    // The time-outs leave 50 ms after the line time, and a full default scan
-    // stays within the 15 s a batch can wait for it.
+    // The time-outs leave 50 ms after the line time. In the worst case every
+    // request times out and all but the first wait as long again for a quiet
+    // line: a full default scan stays within 21 s.
     void scanTimes() {
         QCOMPARE(cli::ScanTimeoutMs(4800), 89);
         QCOMPARE(cli::ScanTimeoutMs(19200), 60);
         const std::vector<int> all{4800, 9600, 14400, 19200};
-        QCOMPARE(cli::ScanWorstCaseMs(all, {1, 35}), 37 * (89 + 70 + 63 + 60));
-        QVERIFY(cli::ScanWorstCaseMs(all, {1, 35}) < 15'000);
+        QCOMPARE(cli::ScanWorstCaseMs(all, {1, 35}), 2 * 37 * (89 + 70 + 63 + 60) - 60);
+        QCOMPARE(cli::ScanWorstCaseMs({19200}, {1, 1}), 3 * 60 + 2 * 60);
+        QVERIFY(cli::ScanWorstCaseMs(all, {1, 35}) < 21'000);
         // --timeout replaces every rate's own: the longest it allows, all of it.
         QCOMPARE(cli::ScanTimeoutMs(4800, 300), 300);
-        QCOMPARE(cli::ScanWorstCaseMs(all, {1, 255}, 60'000), 4LL * 257 * 60'000);
+        // Each rate: 257 time-outs and 256 guards; between rates, one guard more.
+        QCOMPARE(cli::ScanWorstCaseMs(all, {1, 255}, 60'000), (4LL * (257 + 256) + 3) * 60'000);
     }
 
     // Every refusal of the window's address and adjustment checks is printed

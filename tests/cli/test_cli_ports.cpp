@@ -122,13 +122,18 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
         QTest::newRow("over a regular file")
-            << QStringList{"pin", "COM6", "/dev/null"} << 2
+            << QStringList{"pin", "COM6", "/dev/tty"} << 2
             << "COM6 is a regular file, not a link; not replacing it";
         QTest::newRow("unpin a regular file")
             << QStringList{"unpin", "COM6"} << 2
             << "COM6 is a regular file, not a link; not removing it";
         QTest::newRow("not a device") << QStringList{"pin", "COM7", "./comm.txt"} << 2
                                       << "comm.txt is a regular file, not a serial device";
+        QTest::newRow("a device but no terminal")
+            << QStringList{"pin", "COM7", "/dev/null"} << 2
+            << "/dev/null is a device but not a terminal, so no serial port";
+        QTest::newRow("COM17 as --port") << QStringList{"doctor", "--port", "com17"} << 2
+                                         << "bad --port com17: not a port of the window";
         QTest::newRow("missing device")
             << QStringList{"pin", "COM7", "ttyUSB97"} << 3 << "/dev/ttyUSB97 does not exist";
         QTest::newRow("COM17") << QStringList{"pin", "COM17", "/dev/null"} << 2

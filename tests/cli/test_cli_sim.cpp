@@ -1,6 +1,7 @@
 #include <csignal>
 #include <unistd.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -357,6 +358,70 @@ private slots:
         QVERIFY(sentAt(2).msecsTo(sentAt(3)) >= 300);
     }
 
+    // An answer belongs to its own request: one that comes after its
+    // time-out is dropped while the next request waits for a quiet line,
+    // never taken for the next one's. The module paces its answers at 19200
+    // baud, 10 bits a byte, so no sound answer can arrive sooner than its
+    // own transmission time after the request.
+    void answersBelongToTheirRequest_data() {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("on time") << QStringList{} << 500 << "ok"
+                                 << "4 sent, 4 answered, 0 timeouts";
+        QTest::newRow("late, within the time-out") << QStringList{"--delay", "300"} << 500 << "ok"
+                                                   << "4 sent, 4 answered, 0 timeouts";
+        QTest::newRow("600 ms late, 500 ms time-out")
+            << QStringList{"--delay", "600"} << 500 << "timeout"
+            << "4 sent, 0 answered, 4 timeouts, 0 CRC errors, 0 exceptions, 0 other corrupt, "
+               "100.0% loss";
+        QTest::newRow("350 ms late, 200 ms time-out")
+            << QStringList{"--delay", "350"} << 200 << "timeout"
+            << "4 sent, 0 answered, 4 timeouts";
+    }
+    void answersBelongToTheirRequest() {
+        QFETCH(QStringList, simArgs);
+        QFETCH(int, timeoutMs);
+        QFETCH(QString, outcome);
+        QFETCH(QString, summary);
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), simArgs + QStringList{"--no-drift", "--baud", "19200"}));
+        const CliRun run =
+            RunCli(QStringList{"poll", "--interval", "50", "--count", "4", "--registers", "2",
+                               "--timeout", QString::number(timeoutMs)} +
+                   Line(sim));
+        QVERIFY2(run.exitCode == (outcome == "ok" ? 0 : 4), qPrintable(run.err));
+        QCOMPARE(Outcomes(run.out), QStringList(4, outcome));
+        QVERIFY2(run.err.contains(summary), qPrintable(run.err));
+        // The nine bytes of a two-register answer at 19200 baud, 10 bits a byte.
+        const double transmissionMs = 9 * 10 * 1000.0 / 19200;
+        const QStringList rows = Lines(run.out);
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            const QString time = rows[i].section(',', 3, 3);
+            QVERIFY2(time.isEmpty() == (outcome != "ok"), qPrintable(rows[i]));
+            QVERIFY2(time.isEmpty() || time.toDouble() >= transmissionMs, qPrintable(rows[i]));
+        }
+        if (outcome != "ok") {
+            // Each late answer but the last came before the next request went out.
+            QVERIFY2(run.err.contains("3 late answers (27 bytes after the time-out) dropped"),
+                     qPrintable(run.err));
+        }
+    }
+
+    // A retry never takes the answer its first request got too late.
+    void retryAfterALateAnswer() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--baud", "19200", "--delay", "600"}));
+        const CliRun run =
+            RunCli(QStringList{"read", "--retries", "2", "--timeout", "500", "-v"} + Line(sim));
+        QVERIFY2(run.exitCode == 4, qPrintable(run.err));
+        QCOMPARE(run.out, QString());
+        QCOMPARE(run.err.count("dropped 7 bytes that came after the time-out"), 2);
+    }
+
     // A module set to 9600 baud at address 17 is found there, and at no other rate.
     void scanFindsTheModuleAtItsRate() {
         QTemporaryDir folder;
@@ -410,7 +475,7 @@ private slots:
         QVERIFY(clock.elapsed() >= 2 * 3 * 300); // the address read and two addresses, twice
         QCOMPARE(run.exitCode, 4);
         QVERIFY2(run.err.contains("at 19200 baud (time-out 300 ms), 9600 baud (time-out 300 ms); "
-                                  "at most 2.4 s\n"),
+                                  "at most 4.5 s\n"),
                  qPrintable(run.err));
     }
 
@@ -422,6 +487,11 @@ private slots:
         QTest::newRow("COM4 at 19200") << QByteArray("4,19200\r\n") << 0;
         QTest::newRow("COM4 at 9600: the module hears garbage") << QByteArray("4,9600\r\n") << 4;
         QTest::newRow("COM5: no such link") << QByteArray("5,19200\r\n") << 3;
+        // Never COM4 at 19200 in place of a comm.set that gives no port and rate.
+        QTest::newRow("empty: no default") << QByteArray("") << 2;
+        QTest::newRow("garbled: no default") << QByteArray("COM4 19200\r\n") << 2;
+        QTest::newRow("a folder: no default") << QByteArray("/") << 2;
+        QTest::newRow("missing: no default") << QByteArray() << 2;
     }
     void commSetBesideTheProgram() {
         QFETCH(QByteArray, commSet);
@@ -429,10 +499,14 @@ private slots:
         QTemporaryDir folder;
         const QString program = folder.filePath("ht5530k-cli");
         QVERIFY(QFile::copy(QStringLiteral(HT_CLI_PATH), program));
-        QFile file(folder.filePath("comm.set"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(commSet);
-        file.close();
+        if (commSet == "/") {
+            QVERIFY(QDir(folder.path()).mkdir("comm.set"));
+        } else if (!commSet.isNull()) {
+            QFile file(folder.filePath("comm.set"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(commSet);
+            file.close();
+        }
         SimProcess sim;
         QVERIFY(sim.start(folder.path(), {"--no-drift", "--humidity", "45.5", "--baud", "19200"}));
         const CliRun run = RunCli({"read", "-v", "--timeout", "200"}, 30'000, program);
@@ -442,6 +516,44 @@ private slots:
         if (status == 3) {
             QVERIFY2(run.err.contains("does not exist"), qPrintable(run.err));
         }
+        if (status == 2) {
+            QVERIFY2(run.err.contains("give the port and rate with -p and -b instead, e.g. -p "
+                                      "COM4 -b 19200"),
+                     qPrintable(run.err));
+            QVERIFY2(!run.err.contains(" sent: "), qPrintable(run.err));
+        } else {
+            QVERIFY2(run.err.contains(QStringLiteral("port COM%1 from %2, rate from %2")
+                                          .arg(commSet.left(1), folder.filePath("comm.set"))),
+                     qPrintable(run.err));
+        }
+    }
+
+    // One rule for a port argument: COMn in any case through the settings
+    // folder's link, a relative path from the current folder.
+    void portArguments_data() {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<int>("status");
+        QTest::newRow("com4 is COM4") << "com4" << 0;
+        QTest::newRow("a relative path") << "build/COM4" << 0;
+        QTest::newRow("COM17 is no port of the window") << "COM17" << 2;
+    }
+    void portArguments() {
+        QFETCH(QString, port);
+        QFETCH(int, status);
+        QTemporaryDir folder;
+        QVERIFY(QDir(folder.path()).mkdir("build"));
+        const QString program = folder.filePath("build/ht5530k-cli");
+        QVERIFY(QFile::copy(QStringLiteral(HT_CLI_PATH), program));
+        SimProcess sim;
+        QVERIFY(sim.start(folder.filePath("build"), {"--no-drift", "--humidity", "45.5"}));
+        QProcess cli;
+        cli.setWorkingDirectory(folder.path());
+        cli.start(program, {"read", "-p", port, "-b", "19200"});
+        QVERIFY(cli.waitForFinished(30'000));
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        QVERIFY2(cli.exitCode() == status, qPrintable(err));
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()),
+                 status == 0 ? QString("humidity 45.50 %RH\n") : QString());
     }
 
     void usageErrors_data() {

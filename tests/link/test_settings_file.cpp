@@ -1,3 +1,8 @@
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -53,6 +58,52 @@ private slots:
         QCOMPARE(ReadCommSettings(path), (CommSettings{4, 19200})); // missing
         QVERIFY(QDir(dir.path()).mkdir("comm.set"));
         QCOMPARE(ReadCommSettings(path), (CommSettings{4, 19200})); // a folder
+    }
+
+    // What is wrong with a comm.set that gives no settings, in the words the
+    // command line and doctor print after the file's name.
+    void problems_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("missing") << "missing"
+                                 << "does not exist";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder, not a file";
+        QTest::newRow("named pipe, never opened") << "fifo"
+                                                  << "is a device, pipe or socket, not a file";
+        QTest::newRow("empty") << ""
+                               << "is empty: it holds no port and rate";
+        QTest::newRow("garbled, escaped")
+            << "COM4\t19200\r\n"
+            << "holds no port and rate: it starts \"COM4\\x0919200\\r\\n\"";
+        QTest::newRow("unreadable") << "unreadable"
+                                    << "cannot be read (Permission denied)";
+    }
+    void problems() {
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("comm.set");
+        if (kind == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir("comm.set"));
+        } else if (kind == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind != "missing") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(kind == "unreadable" ? QByteArray("4,19200\r\n") : kind.toLatin1());
+            file.close();
+            if (kind == "unreadable") {
+                QVERIFY(file.setPermissions(QFileDevice::WriteOwner));
+                if (QFileInfo(path).isReadable()) {
+                    QSKIP("root reads every file; an unreadable comm.set needs another user");
+                }
+            }
+        }
+        const CommSetReading reading = LoadCommSettings(path);
+        QVERIFY(reading.problem != CommSetReading::Problem::None);
+        QCOMPARE(reading.problemText(), text);
+        QCOMPARE(ReadCommSettings(path), (CommSettings{4, 19200})); // the window's defaults
     }
 
     void largeFileReadsFirstLineOnly() {

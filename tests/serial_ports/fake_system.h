@@ -14,7 +14,17 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "link/port_argument.h"
 #include "serial_ports/system_view.h"
+
+// A port argument as the command line reads it, from the root folder;
+// nothing for an empty text.
+inline std::optional<PortArgument> AskedPort(const QString& text) {
+    if (text.isEmpty()) {
+        return std::nullopt;
+    }
+    return std::get<PortArgument>(ReadPortArgument(text, QStringLiteral("/")));
+}
 
 struct UsbSerial {
     QString name = QStringLiteral("ttyUSB0");

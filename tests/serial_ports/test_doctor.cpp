@@ -65,7 +65,7 @@ void TestDoctor::healthyBenchIsAllOk() {
     QVERIFY(system.valid());
     BuildBench(system);
     const ports::DoctorReport report =
-        ports::RunDoctor(system.view, {FakeSystem::kSettings}, QString());
+        ports::RunDoctor(system.view, {FakeSystem::kSettings}, std::nullopt);
     QStringList lines;
     for (const ports::Finding& finding : report.findings) {
         lines << Render(finding);
@@ -214,10 +214,50 @@ void TestDoctor::finding_data() {
     QTest::newRow("no comm.set, two adapters")
         << "no comm.set"
         << ""
+        << "note comm.set " + kCommSet +
+               ": does not exist: the window starts on COM4 at 19200 baud, and ht5530k-cli needs "
+               "-p and -b | printf '4,19200\\r\\n' > " +
+               kCommSet + " (your port and rate, or save them in the window)"
+        << 1;
+    QTest::newRow("no comm.set: where the window starts")
+        << "no comm.set"
+        << ""
         << "PROBLEM comm.set " + kCommSet +
-               ": no comm.set yet: the window starts on COM4 at 19200 baud, which is /dev/ttyS3 "
-               "and does not exist: the window opens nothing | ht5530k-cli ports (to choose a "
-               "DEVICE) | ht5530k-cli pin COM4 DEVICE"
+               ": the window starts on COM4 at 19200 baud, which is /dev/ttyS3 and does not "
+               "exist: the window opens nothing | ht5530k-cli ports (to choose a DEVICE) | "
+               "ht5530k-cli pin COM4 DEVICE"
+        << 1;
+    QTest::newRow("comm.set a folder")
+        << "comm.set folder"
+        << ""
+        << "PROBLEM comm.set " + kCommSet +
+               ": is a folder, not a file: the window starts on COM4 at 19200 baud, and "
+               "ht5530k-cli needs -p and -b | mv " +
+               kCommSet + " " + kCommSet + ".old | printf '4,19200\\r\\n' > " + kCommSet +
+               " (your port and rate, or save them in the window)"
+        << 1;
+    QTest::newRow("comm.set garbled")
+        << "comm.set garbled"
+        << ""
+        << "PROBLEM comm.set " + kCommSet +
+               ": holds no port and rate: it starts \"COM4\\r\\n\": the window starts on COM4 "
+               "at 19200 baud, and ht5530k-cli needs -p and -b | printf '4,19200\\r\\n' > " +
+               kCommSet + " (your port and rate, or save them in the window)"
+        << 1;
+    QTest::newRow("saved rate not the module's")
+        << "comm.set 1200"
+        << ""
+        << "note comm.set " + kCommSet +
+               ": comm.set saves the rate 1200, which is none of the module's (4800, 9600, "
+               "14400, 19200): the window opens the port at 1200 and the module does not "
+               "understand it | printf '3,19200\\r\\n' > " +
+               kCommSet + " (or the module's rate, or save it in the window)"
+        << 0;
+    QTest::newRow("asked port not a terminal")
+        << "null device"
+        << "/dev/null"
+        << "PROBLEM port : /dev/null is a device but not a terminal, so no serial port | "
+           "ht5530k-cli ports (lists the serial ports there are)"
         << 1;
     QTest::newRow("brltty claims the CH340")
         << "brltty"
@@ -349,12 +389,16 @@ void TestDoctor::finding() {
     } else if (scenario == QLatin1String("regular COM2")) {
         system.File(FakeSystem::kSettings + "/COM2", "hello\n");
     } else if (scenario == QLatin1String("good link") || scenario == QLatin1String("pty") ||
-               scenario == QLatin1String("comm.set pinned")) {
+               scenario == QLatin1String("comm.set pinned") ||
+               scenario == QLatin1String("comm.set 1200")) {
         system.Device(QStringLiteral("/dev/pts/3"));
         system.Link(FakeSystem::kSettings + "/COM3", QStringLiteral("/dev/pts/3"));
         system.Process(777, QStringLiteral("ht5530k-sim"), {{4, QStringLiteral("/dev/pts/3")}}, 3);
         if (scenario == QLatin1String("comm.set pinned")) {
             system.File(kCommSet, "3,19200\r\n");
+        }
+        if (scenario == QLatin1String("comm.set 1200")) {
+            system.File(kCommSet, "3,1200\r\n");
         }
     } else if (scenario == QLatin1String("comm.set COM4")) {
         system.File(kCommSet, "4,9600\r\n");
@@ -363,6 +407,13 @@ void TestDoctor::finding() {
         system.Uart(QStringLiteral("ttyS3"), 0);
     } else if (scenario == QLatin1String("comm.set 17")) {
         system.File(kCommSet, "17,9600\r\n");
+    } else if (scenario == QLatin1String("comm.set folder")) {
+        QFile::remove(system.host(kCommSet));
+        system.Dir(kCommSet);
+    } else if (scenario == QLatin1String("comm.set garbled")) {
+        system.File(kCommSet, "COM4\r\n");
+    } else if (scenario == QLatin1String("null device")) {
+        system.Device(QStringLiteral("/dev/null"));
     } else if (scenario == QLatin1String("no comm.set")) {
         QFile::remove(system.host(kCommSet));
         system.Usb(Ch340());
@@ -381,7 +432,8 @@ void TestDoctor::finding() {
         system.Usb(uno);
         system.Process(612, QStringLiteral("ModemManager"));
     }
-    const ports::DoctorReport report = ports::RunDoctor(system.view, {FakeSystem::kSettings}, port);
+    const ports::DoctorReport report =
+        ports::RunDoctor(system.view, {FakeSystem::kSettings}, AskedPort(port));
     QStringList lines;
     for (const ports::Finding& finding : report.findings) {
         lines << Render(finding);
@@ -394,7 +446,7 @@ void TestDoctor::textListsFixesAsCommands() {
     FakeSystem system;
     BuildBench(system, 16);
     const QString text = ports::DoctorText(
-        ports::RunDoctor(system.view, {FakeSystem::kSettings}, QStringLiteral("COM1")));
+        ports::RunDoctor(system.view, {FakeSystem::kSettings}, AskedPort("COM1")));
     const QStringList lines = text.split(QLatin1Char('\n'));
     const qsizetype latency = lines.indexOf(QRegularExpression("^PROBLEM +latency +/dev/ttyUSB0: "
                                                                "latency_timer is 16 ms: .*"));

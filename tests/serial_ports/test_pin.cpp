@@ -30,6 +30,7 @@ void Build(FakeSystem& system) {
     system.Usb(bare);
     system.Uart(QStringLiteral("ttyS0"), 4);
     system.Device(QStringLiteral("/dev/pts/3"));
+    system.Device(QStringLiteral("/dev/null"));
     system.File(QStringLiteral("/home/op/notes.txt"), "not a device\n");
     system.Link(QStringLiteral("/home/op/gone"), QStringLiteral("/dev/ttyUSB7"));
     system.Link(FakeSystem::kSettings + "/COM5", QStringLiteral("/dev/ttyS0"));
@@ -91,6 +92,15 @@ void TestPin::pin_data() {
         << "/home/op/notes.txt" << int(Outcome::Usage) << "(no link)"
         << "/home/op/notes.txt is a regular file, not a serial device; pin a device or a link to "
            "one";
+    QTest::newRow("a device but no terminal")
+        << "COM3"
+        << "null" << int(Outcome::Usage) << "(no link)"
+        << "/dev/null is a device but not a terminal, so no serial port; pin a serial device or "
+           "a link to one";
+    QTest::newRow("a window port is no device")
+        << "COM3"
+        << "com5" << int(Outcome::Usage) << "(no link)"
+        << "COM5 is a port of the window, not a device; pin a device or a link to one";
     QTest::newRow("missing device") << "COM3"
                                     << "ttyUSB5" << int(Outcome::Missing) << "(no link)"
                                     << "/dev/ttyUSB5 does not exist; `ht5530k-cli ports` lists "
@@ -127,7 +137,8 @@ void TestPin::pin() {
     QVERIFY(system.valid());
     Build(system);
     const QString before = QString::fromUtf8(system.view.read(FakeSystem::kSettings + "/COM6"));
-    const ports::PinResult result = ports::Pin(system.view, FakeSystem::kSettings, port, device);
+    const ports::PinResult result =
+        ports::Pin(system.view, FakeSystem::kSettings, port, *AskedPort(device));
     QCOMPARE(int(result.outcome), outcome);
     QVERIFY2(result.message.split(QLatin1Char('\n')).contains(message), qPrintable(result.message));
     const QString name = port.toUpper();
