@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "cli/line_choice.h"
+#include "comm_set_file.h"
 #include "link/port_argument.h"
 
 // Which port and rate a command uses: its options first, then the window's
@@ -68,13 +69,7 @@ private slots:
         QTemporaryDir folder;
         chosen.replace("FOLDER", folder.path());
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), folder.filePath("COM7")));
-        if (commSet == "/") {
-            QVERIFY(QDir(folder.path()).mkdir("comm.set"));
-        } else if (!commSet.isNull()) {
-            QFile file(folder.filePath("comm.set"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(commSet);
-        }
+        QVERIFY(PlaceCommSet(folder.path(), commSet));
         cli::LineOptions options;
         if (!port.isEmpty()) {
             options.port = std::get<PortArgument>(ReadPortArgument(port, folder.path()));

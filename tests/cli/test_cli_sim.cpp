@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "cli_run.h"
+#include "comm_set_file.h"
 #include "support/simulator.h"
 
 // ht5530k-cli against the virtual module on a pseudo-terminal: every
@@ -499,14 +500,7 @@ private slots:
         QTemporaryDir folder;
         const QString program = folder.filePath("ht5530k-cli");
         QVERIFY(QFile::copy(QStringLiteral(HT_CLI_PATH), program));
-        if (commSet == "/") {
-            QVERIFY(QDir(folder.path()).mkdir("comm.set"));
-        } else if (!commSet.isNull()) {
-            QFile file(folder.filePath("comm.set"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(commSet);
-            file.close();
-        }
+        QVERIFY(PlaceCommSet(folder.path(), commSet));
         SimProcess sim;
         QVERIFY(sim.start(folder.path(), {"--no-drift", "--humidity", "45.5", "--baud", "19200"}));
         const CliRun run = RunCli({"read", "-v", "--timeout", "200"}, 30'000, program);
