@@ -12,6 +12,7 @@
 #include "cli/line_options.h"
 #include "cli/session.h"
 #include "cli/standard_streams.h"
+#include "version/ht5530k_version.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ int Main(const std::vector<std::string_view>& all) {
         return kSuccess;
     }
     if (parsed.arguments.has("version")) {
-        std::printf("ht5530k-cli %s\n", HT_VERSION);
+        std::printf("ht5530k-cli %s\n", ht5530k::kVersion);
         return kSuccess;
     }
     if (!parsed.error.empty()) {
