@@ -18,7 +18,7 @@ Request Make(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
 
 Request RegisterRead(std::uint8_t station, std::uint8_t function, std::uint8_t start,
                      std::uint8_t count) {
-    const auto length = static_cast<std::int16_t>(2 * count + 5);
+    const auto length = static_cast<std::int16_t>(RegisterReadLength(count));
     return Make(station, function, 0x00, start, 0x00, count, ResponseKind::RegisterRead, length,
                 length);
 }

@@ -34,6 +34,12 @@ struct RequestOrRefusal {
     std::string refusal; // UTF-8, the text of the message box; empty when accepted
 };
 
+// The length of the answer to a read of `count` registers: address,
+// function, byte count, two bytes a register and the CRC-16.
+constexpr int RegisterReadLength(int count) {
+    return 2 * count + 5;
+}
+
 Request RegisterRead(std::uint8_t station, std::uint8_t function, std::uint8_t start,
                      std::uint8_t count);
 Request AddressRead();
