@@ -46,6 +46,16 @@ std::uint16_t RegisterValue(std::span<const std::uint8_t> block, int k) {
     return static_cast<std::uint16_t>(block[i] * 256 + block[i + 1]);
 }
 
+std::optional<std::int32_t> DecodeRegister(std::uint16_t value) {
+    if (value == kNoReading) {
+        return std::nullopt;
+    }
+    if (value > kLargestPositive) {
+        return static_cast<std::int32_t>(value) - 65536;
+    }
+    return value;
+}
+
 bool ResponseCrcOk(std::span<const std::uint8_t> block, int length) {
     if (length < 3 || block.size() < static_cast<std::size_t>(length)) {
         return false;

@@ -51,6 +51,10 @@ Request AdjustmentWrite(int row, std::uint16_t w);
 // The caller guarantees the two bytes are in the block.
 std::uint16_t RegisterValue(std::span<const std::uint8_t> block, int k);
 
+// A register value in hundredths: up to 20000 as it is, above that two's
+// complement, and nothing for 65535 (no reading).
+std::optional<std::int32_t> DecodeRegister(std::uint16_t value);
+
 // Whether the first `length` bytes of the block are present and end with the
 // CRC-16 of the bytes before them, low byte first.
 bool ResponseCrcOk(std::span<const std::uint8_t> block, int length);
