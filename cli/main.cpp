@@ -54,7 +54,7 @@ int Main(const std::vector<std::string_view>& all) {
     if (parsed.arguments.has("help")) {
         const std::string help = command != nullptr
                                      ? CommandHelp(*command)
-                                     : ProgramHelp(WindowSettings().fileToRead().toStdString());
+                                     : ProgramHelp(ProgramSettings().fileToRead().toStdString());
         std::fputs(help.c_str(), stdout);
         return kSuccess;
     }
