@@ -1,6 +1,4 @@
 #include <QApplication>
-#include <QFileInfo>
-#include <QStandardPaths>
 
 #include "app/frmMain.h"
 #include "link/qt_comm_control.h"
@@ -10,11 +8,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ht5530k"));
 
-    // The folder of the executable, links resolved.
-    const QString programFolder =
-        QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
-    const SettingsLocation settings = LocateSettings(
-        programFolder, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    const SettingsLocation settings = ProgramSettings();
 
     QtCommControl port(settings.folder);
     ModalMessageBoxes messages;

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QStandardPaths>
 
 #include "app/frmMain.h"
 #include "first_paint.h"
@@ -20,8 +19,7 @@ int main(int argc, char** argv) {
     const qsizetype at = arguments.indexOf(QStringLiteral("--folder"));
     const QString programFolder =
         at >= 0 && at + 1 < arguments.size() ? arguments[at + 1] : QDir::currentPath();
-    const SettingsLocation settings = LocateSettings(
-        programFolder, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    const SettingsLocation settings = ProgramSettings(programFolder);
     QDir().mkpath(settings.folder);
 
     QtCommControl port(settings.folder);

@@ -10,7 +10,7 @@ namespace cli {
 Expectation RegisterReadExpectation(int address, int count) {
     return {{static_cast<std::uint8_t>(address)},
             codec::kReadHoldingRegisters,
-            static_cast<std::size_t>(5 + 2 * count)};
+            static_cast<std::size_t>(codec::RegisterReadLength(count))};
 }
 
 Expectation AddressReadExpectation() {

@@ -40,7 +40,7 @@ int Run(const Invocation& call) {
         return kUsage;
     }
     const ports::DoctorReport report =
-        ports::RunDoctor(ports::ThisMachine(), WindowSettings(), call.line.port);
+        ports::RunDoctor(ports::ThisMachine(), ProgramSettings(), call.line.port);
     std::fputs(ports::DoctorText(report).toLocal8Bit().constData(), stdout);
     return report.exitCode();
 }

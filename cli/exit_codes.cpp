@@ -2,21 +2,43 @@
 
 namespace cli {
 
+namespace {
+
+constexpr std::size_t kWidth = 77;
+constexpr std::string_view kIndent = "     ";
+
+// "  N  " and the meaning, broken between words before kWidth columns, the
+// lines after the first indented under its first word.
+std::string Entry(const ExitStatus& status) {
+    std::string text = "  " + std::to_string(status.code) + "  ";
+    std::size_t lineStart = 0;
+    std::string_view rest = status.meaning;
+    bool first = true;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(' ');
+        const std::string_view word = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        if (!first && text.size() - lineStart + 1 + word.size() > kWidth) {
+            text += "\n";
+            lineStart = text.size();
+            text += kIndent;
+        } else if (!first) {
+            text += " ";
+        }
+        text += word;
+        first = false;
+    }
+    return text + "\n";
+}
+
+} // namespace
+
 std::string ExitCodesHelp() {
-    return R"(Exit status:
-  0  success
-  1  poll ended with failed exchanges, or a signal cut one short (see the
-     summary); doctor found something wrong; pin or unpin could not change
-     the link
-  2  usage: a bad option, or a value the window's rules refuse
-  3  the port could not be opened or was lost; the port or device named does
-     not exist
-  4  no answer within the time-out
-  5  a corrupt answer: bad CRC, short, wrong address or wrong function
-  6  an exception response (its code is printed)
-  7  a verification failed
-  8  output could not be written (a full disk, a closed standard output, ...)
-)";
+    std::string text = "Exit status:\n";
+    for (const ExitStatus& status : kExitStatuses) {
+        text += Entry(status);
+    }
+    return text;
 }
 
 } // namespace cli

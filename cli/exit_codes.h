@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <string>
+#include <string_view>
 
 namespace cli {
 
@@ -18,7 +20,32 @@ enum ExitCode : int {
     kOutputError = 8,     // the rows or results could not be written
 };
 
-// The list above as --help and the manual page show it.
+// One exit status as every list of them gives it: --help, README and the
+// manual page each describe `code` with words that include `name`.
+struct ExitStatus {
+    int code;
+    std::string_view name;
+    std::string_view meaning; // the --help text, one line
+};
+
+// Every exit status, in order.
+inline constexpr std::array<ExitStatus, 9> kExitStatuses{{
+    {kSuccess, "success", "success"},
+    {kFailedExchanges, "failed exchanges",
+     "poll ended with failed exchanges, or a signal cut one short (see the summary); doctor "
+     "found something wrong; pin or unpin could not change the link"},
+    {kUsage, "usage", "usage: a bad option, or a value the window's rules refuse"},
+    {kPortError, "port",
+     "the port could not be opened or was lost; the port or device named does not exist"},
+    {kNoAnswer, "no answer", "no answer within the time-out"},
+    {kCorrupt, "corrupt", "a corrupt answer: bad CRC, short, wrong address or wrong function"},
+    {kException, "exception", "an exception response (its code is printed)"},
+    {kVerifyFailed, "verification", "a verification failed"},
+    {kOutputError, "output",
+     "output could not be written (a full disk, a closed standard output, ...)"},
+}};
+
+// The table above as --help shows it.
 std::string ExitCodesHelp();
 
 } // namespace cli

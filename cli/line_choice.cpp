@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include "codec/protocol.h"
 #include "link/port_map.h"
 #include "link/settings_file.h"
 
@@ -71,7 +72,7 @@ std::variant<LineChoice, QString> ChooseLine(const LineOptions& options,
         line.baud = *commandRate;
         sources << QStringLiteral("rate set by the command");
     } else {
-        line.baud = RateToApply(saved.CommRate);
+        line.baud = codec::RateToApply(saved.CommRate);
         if (line.baud < 1) {
             return QStringLiteral("%1 names the rate %2, which is no rate: %3")
                 .arg(file)

@@ -5,7 +5,7 @@
 
 #include <QDir>
 
-#include "link/settings_file.h"
+#include "codec/protocol.h"
 
 namespace cli {
 
@@ -42,7 +42,7 @@ std::span<const OptionSpec> CommonOptions() {
 }
 
 std::span<const int> ModuleBauds() {
-    return kModuleRates;
+    return codec::kModuleRates;
 }
 
 std::variant<LineOptions, std::string> ReadLineOptions(const Arguments& arguments) {
@@ -59,7 +59,7 @@ std::variant<LineOptions, std::string> ReadLineOptions(const Arguments& argument
     }
     if (const auto baud = arguments.value("baud")) {
         const auto rate = ParseInteger(*baud, 1, 1'000'000);
-        if (!rate || std::ranges::find(kModuleRates, *rate) == kModuleRates.end()) {
+        if (!rate || std::ranges::find(codec::kModuleRates, *rate) == codec::kModuleRates.end()) {
             return "bad --baud '" + *baud + "': 4800, 9600, 14400 or 19200";
         }
         line.baud = static_cast<int>(*rate);

@@ -12,6 +12,7 @@
 #include "cli/line_options.h"
 #include "cli/session.h"
 #include "cli/standard_streams.h"
+#include "version/ht5530k_version.h"
 
 namespace {
 
@@ -53,12 +54,12 @@ int Main(const std::vector<std::string_view>& all) {
     if (parsed.arguments.has("help")) {
         const std::string help = command != nullptr
                                      ? CommandHelp(*command)
-                                     : ProgramHelp(WindowSettings().fileToRead().toStdString());
+                                     : ProgramHelp(ProgramSettings().fileToRead().toStdString());
         std::fputs(help.c_str(), stdout);
         return kSuccess;
     }
     if (parsed.arguments.has("version")) {
-        std::printf("ht5530k-cli %s\n", HT_VERSION);
+        std::printf("ht5530k-cli %s\n", ht5530k::kVersion);
         return kSuccess;
     }
     if (!parsed.error.empty()) {

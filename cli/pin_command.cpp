@@ -71,7 +71,7 @@ int RunPin(const Invocation& call) {
         return kUsage;
     }
     return Finish("pin",
-                  ports::Pin(ports::ThisMachine(), WindowSettings().folder,
+                  ports::Pin(ports::ThisMachine(), ProgramSettings().folder,
                              QString::fromStdString(args[0]), std::get<PortArgument>(device)));
 }
 
@@ -81,7 +81,7 @@ int RunUnpin(const Invocation& call) {
         PrintUsageError("unpin", "unpin takes a port: unpin COMn");
         return kUsage;
     }
-    return Finish("unpin", ports::Unpin(ports::ThisMachine(), WindowSettings().folder,
+    return Finish("unpin", ports::Unpin(ports::ThisMachine(), ProgramSettings().folder,
                                         QString::fromStdString(args[0])));
 }
 

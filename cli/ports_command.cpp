@@ -81,7 +81,7 @@ int Run(const Invocation& call) {
         qtDevices << info.systemLocation();
     }
     std::vector<ports::PortRow> rows =
-        ports::ListPorts(ports::ThisMachine(), WindowSettings().folder, qtDevices);
+        ports::ListPorts(ports::ThisMachine(), ProgramSettings().folder, qtDevices);
     FillFromQt(rows, infos);
     if (*format == "json") {
         std::fputs(ports::PortsJson(rows).constData(), stdout);

@@ -6,10 +6,6 @@
 
 namespace cli {
 
-// A register value in hundredths, as the window decodes it: up to 20000 as
-// it is, above that two's complement, and nothing for 65535 (no reading).
-std::optional<std::int32_t> DecodeRegister(std::uint16_t value);
-
 // What a register read answered; a register not read, or without a reading,
 // is empty.
 struct Reading {

@@ -2,20 +2,12 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
 
 namespace cli {
-
-SettingsLocation WindowSettings() {
-    const QString programFolder =
-        QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
-    return LocateSettings(programFolder,
-                          QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-}
 
 Session::Session(const LineOptions& options, QObject* parent)
     : QObject(parent), m_options(options), m_trace(options.verbose), m_serial(m_trace) {
@@ -30,7 +22,7 @@ Session::Session(const LineOptions& options, QObject* parent)
 }
 
 int Session::open(std::optional<int> commandRate) {
-    const auto chosen = ChooseLine(m_options, WindowSettings(), commandRate);
+    const auto chosen = ChooseLine(m_options, ProgramSettings(), commandRate);
     if (const QString* error = std::get_if<QString>(&chosen)) {
         PrintError(*error);
         return kUsage;

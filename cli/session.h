@@ -17,10 +17,6 @@
 
 namespace cli {
 
-// Where the window keeps comm.set and its COMn links, found as the window
-// finds it from the program's folder.
-SettingsLocation WindowSettings();
-
 // What a command works with: the line its options name, opened, and
 // exchanges on it with the time-out and retries of the options. The command
 // runs on the event loop until it calls finish().

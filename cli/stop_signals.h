@@ -1,7 +1,11 @@
 #pragma once
 
+#include <memory>
+
 #include <QObject>
 #include <QSocketNotifier>
+
+#include "signal_pipe/signal_pipe.h"
 
 namespace cli {
 
@@ -11,7 +15,6 @@ class StopSignals : public QObject {
     Q_OBJECT
 public:
     explicit StopSignals(QObject* parent = nullptr);
-    ~StopSignals() override;
 
     // Gives false when the signals could not be caught (they then end the
     // program as usual).
@@ -23,7 +26,9 @@ signals:
 private:
     void readSignal();
 
-    QSocketNotifier* m_notifier = nullptr;
+    signal_pipe::SignalPipe m_pipe;
+    // Declared after the pipe: it stops watching before the pipe closes.
+    std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
 } // namespace cli

@@ -18,7 +18,7 @@ Request Make(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
 
 Request RegisterRead(std::uint8_t station, std::uint8_t function, std::uint8_t start,
                      std::uint8_t count) {
-    const auto length = static_cast<std::int16_t>(2 * count + 5);
+    const auto length = static_cast<std::int16_t>(RegisterReadLength(count));
     return Make(station, function, 0x00, start, 0x00, count, ResponseKind::RegisterRead, length,
                 length);
 }
@@ -44,6 +44,16 @@ Request AdjustmentWrite(int row, std::uint16_t w) {
 std::uint16_t RegisterValue(std::span<const std::uint8_t> block, int k) {
     const auto i = static_cast<std::size_t>(3 + 2 * k);
     return static_cast<std::uint16_t>(block[i] * 256 + block[i + 1]);
+}
+
+std::optional<std::int32_t> DecodeRegister(std::uint16_t value) {
+    if (value == kNoReading) {
+        return std::nullopt;
+    }
+    if (value > kLargestPositive) {
+        return static_cast<std::int32_t>(value) - 65536;
+    }
+    return value;
 }
 
 bool ResponseCrcOk(std::span<const std::uint8_t> block, int length) {

@@ -34,6 +34,12 @@ struct RequestOrRefusal {
     std::string refusal; // UTF-8, the text of the message box; empty when accepted
 };
 
+// The length of the answer to a read of `count` registers: address,
+// function, byte count, two bytes a register and the CRC-16.
+constexpr int RegisterReadLength(int count) {
+    return 2 * count + 5;
+}
+
 Request RegisterRead(std::uint8_t station, std::uint8_t function, std::uint8_t start,
                      std::uint8_t count);
 Request AddressRead();
@@ -44,6 +50,10 @@ Request AdjustmentWrite(int row, std::uint16_t w);
 // Register k of a register read response: block[3 + 2k] * 256 + block[4 + 2k].
 // The caller guarantees the two bytes are in the block.
 std::uint16_t RegisterValue(std::span<const std::uint8_t> block, int k);
+
+// A register value in hundredths: up to 20000 as it is, above that two's
+// complement, and nothing for 65535 (no reading).
+std::optional<std::int32_t> DecodeRegister(std::uint16_t value);
 
 // Whether the first `length` bytes of the block are present and end with the
 // CRC-16 of the bytes before them, low byte first.

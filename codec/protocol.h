@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -36,6 +37,17 @@ constexpr std::uint16_t kTemperatureAdjustRegister = 0x0A02; // adjustment row 1
 constexpr std::uint16_t kNoReading = 65535;
 // Register values above this are negative, in two's complement.
 constexpr std::uint16_t kLargestPositive = 20000;
+
+// The rates the module speaks, always 8N1, in the order the window lists them.
+inline constexpr std::array<int, 4> kModuleRates{4800, 9600, 14400, 19200};
+
+// The rate a saved one of 0 stands for; any other saved rate is used as it is.
+constexpr std::int16_t RateToApply(std::int16_t savedRate) {
+    return savedRate == 0 ? std::int16_t{9600} : savedRate;
+}
+
+// The highest address the module takes in an address change; the lowest is 1.
+constexpr std::uint8_t kHighestNewAddress = 35;
 
 // Exception codes the module answers with.
 constexpr std::uint8_t kIllegalFunction = 0x01;

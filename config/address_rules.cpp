@@ -1,12 +1,12 @@
 #include "config/address_rules.h"
 
 #include "codec/number_entry.h"
+#include "codec/protocol.h"
 
 namespace config {
 
 namespace {
 
-constexpr double kHighestAddress = 35;
 constexpr double kHighestByte = 255;
 
 ChangeDecision Refuse(const char* message) {
@@ -32,7 +32,7 @@ ChangeDecision CheckAddressChange(std::string_view current, std::string_view nex
     if (to == from) {
         return Refuse("目标地址与当前地址相同，操作无效!");
     }
-    if (to > kHighestAddress) {
+    if (to > codec::kHighestNewAddress) {
         return Refuse("请指定正确的设备地址，正确值范围为1-35!");
     }
     // The request carries the current address in one byte.
@@ -46,7 +46,7 @@ ChangeDecision CheckAddressChange(std::string_view current, std::string_view nex
 bool AlreadyAtAddress(int current, std::string_view next) {
     const auto number = codec::ReadNumber(next);
     return number && codec::IntegerPart(*number) == current && current >= 1 &&
-           current <= kHighestAddress;
+           current <= codec::kHighestNewAddress;
 }
 
 } // namespace config

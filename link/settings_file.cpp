@@ -66,10 +66,6 @@ std::optional<CommSettings> ParseCommSettings(std::string_view text) {
     return CommSettings{*port, *baud};
 }
 
-std::int16_t RateToApply(std::int16_t savedRate) {
-    return savedRate == 0 ? std::int16_t{9600} : savedRate;
-}
-
 QString CommSetReading::problemText() const {
     switch (problem) {
     case Problem::None:

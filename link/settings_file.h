@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -15,12 +14,6 @@ struct CommSettings {
 };
 
 inline const QString kSettingsFileName = QStringLiteral("comm.set");
-
-// The rates of the window's baud list, the ones the module speaks (8N1).
-inline constexpr std::array<int, 4> kModuleRates{4800, 9600, 14400, 19200};
-
-// The rate start-up applies for a saved one: 9600 for 0, else the saved rate.
-std::int16_t RateToApply(std::int16_t savedRate);
 
 // Two decimal integers, the port first, separated by a comma or a line end,
 // blanks around them skipped; anything after the second is ignored. Nothing

@@ -1,6 +1,8 @@
 #include "link/settings_location.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include "link/settings_file.h"
@@ -29,4 +31,13 @@ SettingsLocation LocateSettings(const QString& programFolder, const QString& use
         return {programFolder};
     }
     return {userConfigFolder, programFolder + QLatin1Char('/') + kSettingsFileName};
+}
+
+QString ProgramFolder() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
+}
+
+SettingsLocation ProgramSettings(const QString& programFolder) {
+    return LocateSettings(programFolder,
+                          QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }

@@ -21,3 +21,11 @@ struct SettingsLocation {
 };
 
 SettingsLocation LocateSettings(const QString& programFolder, const QString& userConfigFolder);
+
+// The folder of the running program's executable, links resolved.
+QString ProgramFolder();
+
+// Where a program in `programFolder` keeps its settings: LocateSettings with
+// the user's configuration folder of this application's name, so call it
+// after the name is set. The window and ht5530k-cli share the place.
+SettingsLocation ProgramSettings(const QString& programFolder = ProgramFolder());

@@ -1,7 +1,7 @@
 #include "measure/register_text.h"
 
+#include "codec/frames.h"
 #include "codec/number_entry.h"
-#include "codec/protocol.h"
 #include "codec/value_text.h"
 
 namespace measure {
@@ -31,11 +31,12 @@ std::optional<int> ValueBox(std::string_view start, int k) {
 }
 
 std::optional<std::string> RegisterText(std::uint16_t value, std::string_view correction) {
-    if (value == codec::kNoReading) {
+    const std::optional<std::int32_t> hundredths = codec::DecodeRegister(value);
+    if (!hundredths) {
         return "0";
     }
-    if (value > codec::kLargestPositive) {
-        return codec::FormatHundredths(std::int64_t{value} - 65536);
+    if (*hundredths < 0) {
+        return codec::FormatHundredths(*hundredths);
     }
     const auto number = codec::ReadDecimal(correction);
     if (!number) {

@@ -3,6 +3,7 @@
 #include <QComboBox>
 
 #include "codec/number_entry.h"
+#include "codec/protocol.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ void RestorePort(Form& form, const CommSettings& saved) {
     port.setRThreshold(1);
     port.setInputMode(1);
 
-    form.state.CommRate = RateToApply(form.state.CommRate);
+    form.state.CommRate = codec::RateToApply(form.state.CommRate);
     port.setSettings(SettingsText(form.state.CommRate));
 
     QComboBox* baudList = form.ui.Combo2;

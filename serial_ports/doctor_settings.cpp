@@ -3,6 +3,7 @@
 
 #include <QRegularExpression>
 
+#include "codec/protocol.h"
 #include "link/settings_file.h"
 #include "serial_ports/doctor_checks.h"
 #include "serial_ports/window_ports.h"
@@ -126,8 +127,8 @@ void SavedPort(const SystemView& view, const SettingsLocation& settings,
     const QString origin = usable ? QStringLiteral("the window's saved port is")
                                   : QStringLiteral("the window starts on");
     const int number = saved.CommNum;
-    const int rate = RateToApply(saved.CommRate);
-    if (std::ranges::find(kModuleRates, rate) == kModuleRates.end()) {
+    const int rate = codec::RateToApply(saved.CommRate);
+    if (std::ranges::find(codec::kModuleRates, rate) == codec::kModuleRates.end()) {
         out.push_back(
             {QStringLiteral("comm.set"),
              Verdict::Note,

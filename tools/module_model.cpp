@@ -21,7 +21,6 @@ constexpr unsigned kTemperatureOffsetRegister = codec::kTemperatureAdjustRegiste
 constexpr unsigned kMaxReadCount = 125;
 
 constexpr std::uint8_t kMinNewAddress = 1;
-constexpr std::uint8_t kMaxNewAddress = 35;
 
 std::uint8_t High(unsigned value) {
     return static_cast<std::uint8_t>((value >> 8) & 0xFFU);
@@ -73,7 +72,7 @@ std::vector<std::uint8_t> WriteRegister(ModuleState& state,
                                         std::span<const std::uint8_t, kRequestSize> request,
                                         unsigned reg, unsigned value) {
     if (reg == kAddressRegister) {
-        if (value < kMinNewAddress || value > kMaxNewAddress) {
+        if (value < kMinNewAddress || value > codec::kHighestNewAddress) {
             return ExceptionResponse(state.address, kWriteSingleRegister,
                                      ExceptionCode::IllegalDataValue);
         }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 #include "codec/protocol.h"
+#include "signal_pipe/signal_pipe.h"
 #include "tools/drift.h"
 #include "tools/faults.h"
 #include "tools/frame_log.h"
@@ -21,7 +23,6 @@
 #include "tools/pty_device.h"
 #include "tools/read_noise.h"
 #include "tools/request_framer.h"
-#include "tools/stop_signals.h"
 #include "tools/transmitter.h"
 
 namespace sim {
@@ -37,7 +38,7 @@ class Simulator {
 public:
     Simulator(const Options& options, const PtyDevice& device, FrameLog& log,
               Clock::time_point now);
-    int Run(StopSignals& stop);
+    int Run(signal_pipe::SignalPipe& stop);
 
 private:
     std::optional<Clock::time_point> NextDeadline(Clock::time_point now);
@@ -102,7 +103,7 @@ Simulator::Simulator(const Options& options, const PtyDevice& device, FrameLog& 
     }
 }
 
-int Simulator::Run(StopSignals& stop) {
+int Simulator::Run(signal_pipe::SignalPipe& stop) {
     for (;;) {
         Clock::time_point now = Clock::now();
         if (m_unplugAt && now >= *m_unplugAt) {
@@ -121,7 +122,7 @@ int Simulator::Run(StopSignals& stop) {
             std::fprintf(stderr, "ht5530k-sim: poll failed: %s\n", std::strerror(errno));
             return 1;
         }
-        if (fds[1].revents != 0 && stop.Triggered()) {
+        if (fds[1].revents != 0 && !stop.Take().empty()) {
             return 0;
         }
         now = Clock::now();
@@ -261,10 +262,13 @@ int RunSimulator(const Options& options) {
     if (!effective.seed) {
         effective.seed = std::random_device{}();
     }
-    StopSignals stop;
-    if (const std::string error = stop.Install(); !error.empty()) {
+    signal_pipe::SignalPipe stop;
+    if (const std::string error = stop.Install({SIGINT, SIGTERM, SIGHUP}); !error.empty()) {
         return Fail(error);
     }
+    // Nothing here writes to a pipe or socket, but a log on a closed pipe must
+    // not kill the program before it cleans up.
+    std::signal(SIGPIPE, SIG_IGN);
     FrameLog log;
     if (!options.logPath.empty()) {
         if (const std::string error = log.Open(options.logPath); !error.empty()) {

@@ -273,7 +273,7 @@ private slots:
     void decoding() {
         QFETCH(int, value);
         QFETCH(QString, decoded);
-        const auto hundredths = cli::DecodeRegister(static_cast<std::uint16_t>(value));
+        const auto hundredths = codec::DecodeRegister(static_cast<std::uint16_t>(value));
         QCOMPARE(hundredths ? QString::fromStdString(cli::Hundredths(*hundredths))
                             : QString("none"),
                  decoded);

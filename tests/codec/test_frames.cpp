@@ -69,6 +69,22 @@ private slots:
         QFETCH(bool, ok);
         QCOMPARE(codec::ResponseCrcOk(Bytes(block.toLatin1().constData()), length), ok);
     }
+
+    // -1 stands for "no reading".
+    void decodeRegister_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("hundredths");
+        QTest::newRow("0") << 0 << 0;
+        QTest::newRow("20000: still positive") << 20000 << 20000;
+        QTest::newRow("20001: most negative") << 20001 << -45535;
+        QTest::newRow("65534") << 65534 << -2;
+        QTest::newRow("65535: no reading") << 65535 << -1;
+    }
+    void decodeRegister() {
+        QFETCH(int, value);
+        QFETCH(int, hundredths);
+        QCOMPARE(codec::DecodeRegister(static_cast<std::uint16_t>(value)).value_or(-1), hundredths);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestFrames)

@@ -1,4 +1,4 @@
-#include "tools/stop_signals.h"
+#include "signal_pipe/signal_pipe.h"
 
 #include <cerrno>
 #include <csignal>
@@ -6,25 +6,26 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace sim {
+namespace signal_pipe {
 
 namespace {
 
 volatile std::sig_atomic_t g_writeEnd = -1;
 
-extern "C" void OnStopSignal(int) {
+extern "C" void OnSignal(int signal) {
     const int savedErrno = errno;
-    const char byte = 's';
+    const unsigned char number = static_cast<unsigned char>(signal);
     // A full pipe already holds a wake-up, so a failed write loses nothing.
-    [[maybe_unused]] const ssize_t written = ::write(g_writeEnd, &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(g_writeEnd, &number, 1);
     errno = savedErrno;
 }
 
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
 } // namespace
 
-std::string StopSignals::Install() {
+std::string SignalPipe::Install(std::initializer_list<int> stopSignals) {
+    if (m_read >= 0) {
+        return {};
+    }
     int ends[2];
     if (::pipe(ends) != 0) {
         return std::string("cannot create a pipe: ") + std::strerror(errno);
@@ -37,34 +38,33 @@ std::string StopSignals::Install() {
     g_writeEnd = ends[1];
 
     struct sigaction action {};
-    action.sa_handler = OnStopSignal;
+    action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signal : kStopSignals) {
+    for (const int signal : stopSignals) {
         if (::sigaction(signal, &action, nullptr) != 0) {
             return std::string("cannot install a signal handler: ") + std::strerror(errno);
         }
+        m_installed.push_back(signal);
     }
-    // Nothing here writes to a pipe or socket, but a log on a closed pipe must
-    // not kill the program before it cleans up.
-    std::signal(SIGPIPE, SIG_IGN);
     return {};
 }
 
-bool StopSignals::Triggered() {
-    char buffer[16];
-    bool any = false;
-    while (::read(m_read, buffer, sizeof buffer) > 0) {
-        any = true;
+std::vector<int> SignalPipe::Take() {
+    std::vector<int> caught;
+    unsigned char buffer[16];
+    ssize_t count = 0;
+    while (m_read >= 0 && (count = ::read(m_read, buffer, sizeof buffer)) > 0) {
+        caught.insert(caught.end(), buffer, buffer + count);
     }
-    return any;
+    return caught;
 }
 
-StopSignals::~StopSignals() {
+SignalPipe::~SignalPipe() {
     if (m_read < 0) {
         return;
     }
-    for (const int signal : kStopSignals) {
+    for (const int signal : m_installed) {
         std::signal(signal, SIG_DFL);
     }
     const int writeEnd = g_writeEnd;
@@ -73,4 +73,4 @@ StopSignals::~StopSignals() {
     ::close(m_read);
 }
 
-} // namespace sim
+} // namespace signal_pipe
