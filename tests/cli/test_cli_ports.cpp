@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -121,8 +125,11 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
+        // PTY: a pseudo-terminal of the test's own, a terminal wherever the
+        // test runs (/dev/tty is one only with a controlling terminal, and
+        // only where /sys is there to tell).
         QTest::newRow("over a regular file")
-            << QStringList{"pin", "COM6", "/dev/tty"} << 2
+            << QStringList{"pin", "COM6", "PTY"} << 2
             << "COM6 is a regular file, not a link; not replacing it";
         QTest::newRow("unpin a regular file")
             << QStringList{"unpin", "COM6"} << 2
@@ -155,6 +162,10 @@ private slots:
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.close();
         QDir::setCurrent(m_program.path());
+        const int pty = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(pty >= 0 && ::grantpt(pty) == 0 && ::unlockpt(pty) == 0);
+        const auto closePty = qScopeGuard([pty] { ::close(pty); });
+        args.replaceInStrings(QRegularExpression("^PTY$"), QString::fromLocal8Bit(::ptsname(pty)));
         const CliRun run = Cli(args);
         QCOMPARE(run.exitCode, status);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
