@@ -10,7 +10,7 @@
 #include "cli/window_texts.h"
 #include "codec/hex_text.h"
 #include "codec/protocol.h"
-#include "config/adjustment_rules.h"
+#include "module_setup/adjustment_rules.h"
 
 namespace cli {
 
@@ -143,7 +143,8 @@ int Run(const Invocation& call) {
         PrintUsageError("adjust", "bad ROW '" + args[0] + "': 0 (register 0x0A00) or 1 (0x0A02)");
         return kUsage;
     }
-    const config::AdjustDecision decision = config::CheckAdjustment(args[0] == "1", args[1]);
+    const module_setup::AdjustDecision decision =
+        module_setup::CheckAdjustment(args[0] == "1", args[1]);
     if (!decision.request) {
         PrintError(Glossed(decision.refusal));
         return kUsage;

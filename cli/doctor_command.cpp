@@ -39,9 +39,9 @@ int Run(const Invocation& call) {
         PrintUsageError("doctor", "doctor takes no arguments; name a port with --port");
         return kUsage;
     }
-    const ports::DoctorReport report =
-        ports::RunDoctor(ports::ThisMachine(), ProgramSettings(), call.line.port);
-    std::fputs(ports::DoctorText(report).toLocal8Bit().constData(), stdout);
+    const serial_ports::DoctorReport report =
+        serial_ports::RunDoctor(serial_ports::ThisMachine(), ProgramSettings(), call.line.port);
+    std::fputs(serial_ports::DoctorText(report).toLocal8Bit().constData(), stdout);
     return report.exitCode();
 }
 

@@ -39,8 +39,8 @@ not an error. A COMn that is not a link is never removed.
 )";
 }
 
-int Finish(const char* command, const ports::PinResult& result) {
-    using Outcome = ports::PinResult::Outcome;
+int Finish(const char* command, const serial_ports::PinResult& result) {
+    using Outcome = serial_ports::PinResult::Outcome;
     switch (result.outcome) {
     case Outcome::Done:
         std::puts(result.message.toLocal8Bit().constData());
@@ -70,9 +70,9 @@ int RunPin(const Invocation& call) {
         PrintUsageError("pin", error->toStdString());
         return kUsage;
     }
-    return Finish("pin",
-                  ports::Pin(ports::ThisMachine(), ProgramSettings().folder,
-                             QString::fromStdString(args[0]), std::get<PortArgument>(device)));
+    return Finish("pin", serial_ports::Pin(serial_ports::ThisMachine(), ProgramSettings().folder,
+                                           QString::fromStdString(args[0]),
+                                           std::get<PortArgument>(device)));
 }
 
 int RunUnpin(const Invocation& call) {
@@ -81,8 +81,9 @@ int RunUnpin(const Invocation& call) {
         PrintUsageError("unpin", "unpin takes a port: unpin COMn");
         return kUsage;
     }
-    return Finish("unpin", ports::Unpin(ports::ThisMachine(), ProgramSettings().folder,
-                                        QString::fromStdString(args[0])));
+    return Finish("unpin",
+                  serial_ports::Unpin(serial_ports::ThisMachine(), ProgramSettings().folder,
+                                      QString::fromStdString(args[0])));
 }
 
 } // namespace

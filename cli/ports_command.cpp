@@ -41,13 +41,13 @@ pseudo-terminal); null where a port has no such value.
 }
 
 // What Qt knows and sysfs did not say (its udev names, on some systems).
-void FillFromQt(std::vector<ports::PortRow>& rows, const QList<QSerialPortInfo>& infos) {
-    for (ports::PortRow& row : rows) {
+void FillFromQt(std::vector<serial_ports::PortRow>& rows, const QList<QSerialPortInfo>& infos) {
+    for (serial_ports::PortRow& row : rows) {
         for (const QSerialPortInfo& info : infos) {
             if (info.systemLocation() != row.device) {
                 continue;
             }
-            ports::PortFacts& facts = row.facts;
+            serial_ports::PortFacts& facts = row.facts;
             facts.description =
                 facts.description.isEmpty() ? info.description() : facts.description;
             facts.manufacturer =
@@ -80,15 +80,15 @@ int Run(const Invocation& call) {
     for (const QSerialPortInfo& info : infos) {
         qtDevices << info.systemLocation();
     }
-    std::vector<ports::PortRow> rows =
-        ports::ListPorts(ports::ThisMachine(), ProgramSettings().folder, qtDevices);
+    std::vector<serial_ports::PortRow> rows =
+        serial_ports::ListPorts(serial_ports::ThisMachine(), ProgramSettings().folder, qtDevices);
     FillFromQt(rows, infos);
     if (*format == "json") {
-        std::fputs(ports::PortsJson(rows).constData(), stdout);
+        std::fputs(serial_ports::PortsJson(rows).constData(), stdout);
     } else if (rows.empty()) {
         PrintError("no serial ports found");
     } else {
-        std::fputs(ports::PortsText(rows).toLocal8Bit().constData(), stdout);
+        std::fputs(serial_ports::PortsText(rows).toLocal8Bit().constData(), stdout);
     }
     return kSuccess;
 }

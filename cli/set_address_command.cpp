@@ -8,7 +8,7 @@
 #include "cli/window_texts.h"
 #include "codec/frames.h"
 #include "codec/protocol.h"
-#include "config/address_rules.h"
+#include "module_setup/address_rules.h"
 
 namespace cli {
 
@@ -55,7 +55,7 @@ public:
                                    return;
                                }
                                const int current = exchange.attempt.received[0];
-                               if (config::AlreadyAtAddress(current, m_next)) {
+                               if (module_setup::AlreadyAtAddress(current, m_next)) {
                                    m_already = true;
                                    m_to = static_cast<std::uint8_t>(current);
                                    verify();
@@ -66,7 +66,8 @@ public:
     }
 
     void change(const std::string& current) {
-        const config::ChangeDecision decision = config::CheckAddressChange(current, m_next);
+        const module_setup::ChangeDecision decision =
+            module_setup::CheckAddressChange(current, m_next);
         if (!decision.request) {
             PrintError(Glossed(decision.refusal));
             m_session.finish(kUsage);
@@ -138,7 +139,8 @@ int Run(const Invocation& call) {
     const std::optional<std::string> from = call.arguments.value("from");
     // With both addresses known, the window's checks come before the line.
     if (from) {
-        if (const auto decision = config::CheckAddressChange(*from, next); !decision.request) {
+        if (const auto decision = module_setup::CheckAddressChange(*from, next);
+            !decision.request) {
             PrintError(Glossed(decision.refusal));
             return kUsage;
         }

@@ -17,11 +17,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/ht5530k.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 foreach(size 16 32 48 64 128 256)
-    install(FILES ${PROJECT_SOURCE_DIR}/app/resources/ht5530k-${size}.png
+    install(FILES ${PROJECT_SOURCE_DIR}/window/app/resources/ht5530k-${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME ht5530k.png)
 endforeach()
-install(FILES ${PROJECT_SOURCE_DIR}/app/resources/ht5530k.svg
+install(FILES ${PROJECT_SOURCE_DIR}/window/app/resources/ht5530k.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 ht_install_man_page(packaging/ht5530k.1)

@@ -11,8 +11,8 @@
 #include "cli/timestamp.h"
 #include "cli/window_texts.h"
 #include "codec/protocol.h"
-#include "config/address_rules.h"
-#include "config/adjustment_rules.h"
+#include "module_setup/address_rules.h"
+#include "module_setup/adjustment_rules.h"
 
 // The command-line program's parts that need no line: options, judging an
 // answer, decoding, rows, statistics and the scan's plan.
@@ -472,8 +472,9 @@ private slots:
         QFETCH(QString, next);
         const std::string refusal =
             current.isEmpty()
-                ? config::CheckAdjustment(0, "abc").refusal
-                : config::CheckAddressChange(current.toStdString(), next.toStdString()).refusal;
+                ? module_setup::CheckAdjustment(0, "abc").refusal
+                : module_setup::CheckAddressChange(current.toStdString(), next.toStdString())
+                      .refusal;
         QVERIFY(!refusal.empty());
         const std::string glossed = cli::Glossed(refusal);
         QVERIFY2(glossed.starts_with(refusal + " (") && glossed.ends_with(")"), glossed.c_str());

@@ -14,8 +14,8 @@
 
 #include "codec/number_entry.h"
 #include "codec/value_text.h"
-#include "config/adjustment_rules.h"
 #include "fuzz/fuzz_check.h"
+#include "module_setup/adjustment_rules.h"
 
 namespace {
 
@@ -193,7 +193,7 @@ void CheckRounding(float v) {
 void CheckAdjustment(std::string_view bytes) {
     const QString entry = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     const std::string text = entry.toStdString();
-    const auto w = config::AdjustmentValue(text);
+    const auto w = module_setup::AdjustmentValue(text);
     const auto single = codec::ReadSingle(text);
     const bool inRange = single && *single >= -32768.0F && *single <= 65535.0F;
     FUZZ_CHECK(w.has_value() == inRange, "AdjustmentValue(\"%s\") %s, ReadSingle gives %.9g",
