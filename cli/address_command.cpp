@@ -31,7 +31,7 @@ int Run(const Invocation& call) {
     if (const int status = session.open(); status != kSuccess) {
         return status;
     }
-    session.exchange(codec::AddressRead().bytes, AddressReadExpectation(),
+    session.exchange(codec::AddressRead().bytes, master::AddressReadExpectation(),
                      [&](const Session::Exchange& exchange) {
                          if (!exchange.ok()) {
                              PrintError(FailureText(exchange, call.line.timeoutMs));

@@ -62,7 +62,7 @@ public:
                          "ht5530k-cli: --verify reads the registers at address %d, before and "
                          "after (-a gives another)\n",
                          m_session.options().address);
-            read([this](const Reading& reading) {
+            read([this](const master::Reading& reading) {
                 m_before = reading;
                 write();
             });
@@ -73,7 +73,7 @@ public:
 
 private:
     void write() {
-        const Expectation echo{{}, codec::kWriteSingleRegister, kEchoLength};
+        const master::Expectation echo{{}, codec::kWriteSingleRegister, kEchoLength};
         m_session.exchange(m_request.bytes, echo, [this](const Session::Exchange& exchange) {
             std::printf("sent: %s\n", codec::SentHexText(m_request.bytes).c_str());
             if (!exchange.ok()) {
@@ -93,7 +93,7 @@ private:
                 m_session.finish(kSuccess);
                 return;
             }
-            read([this](const Reading& after) {
+            read([this](const master::Reading& after) {
                 std::printf("humidity %s\ntemperature %s\n",
                             Shift(m_before.humidity, after.humidity).c_str(),
                             Shift(m_before.temperature, after.temperature).c_str());
@@ -102,22 +102,22 @@ private:
         });
     }
 
-    void read(std::function<void(const Reading&)> then) {
+    void read(std::function<void(const master::Reading&)> then) {
         const int address = m_session.options().address;
-        m_session.exchange(ReadRequest(address, kBothRegisters).bytes,
-                           RegisterReadExpectation(address, kBothRegisters),
+        m_session.exchange(master::ReadRequest(address, kBothRegisters).bytes,
+                           master::RegisterReadExpectation(address, kBothRegisters),
                            [this, then, address](const Session::Exchange& exchange) {
                                if (!exchange.ok()) {
                                    const std::string at = std::to_string(address);
                                    fail("reading the registers at address " + at + ": ", exchange,
-                                        exchange.attempt.verdict.outcome == Outcome::Timeout
+                                        exchange.attempt.verdict.outcome == master::Outcome::Timeout
                                             ? "; no module answered at " + at +
                                                   ": give its address with -a (ht5530k-cli "
                                                   "address reads it)"
                                             : std::string());
                                    return;
                                }
-                               then(ReadingOf(exchange.attempt.answer(), kBothRegisters));
+                               then(master::ReadingOf(exchange.attempt.answer(), kBothRegisters));
                            });
     }
 
@@ -130,7 +130,7 @@ private:
     Session& m_session;
     codec::Request m_request;
     bool m_verify;
-    Reading m_before;
+    master::Reading m_before;
 };
 
 int Run(const Invocation& call) {

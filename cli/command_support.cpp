@@ -1,26 +1,11 @@
 #include "cli/command_support.h"
 
-#include "cli/timestamp.h"
 #include "codec/frames.h"
 #include "codec/hex_text.h"
 #include "codec/protocol.h"
+#include "master/timestamp.h"
 
 namespace cli {
-
-Expectation RegisterReadExpectation(int address, int count) {
-    return {{static_cast<std::uint8_t>(address)},
-            codec::kReadHoldingRegisters,
-            static_cast<std::size_t>(codec::RegisterReadLength(count))};
-}
-
-Expectation AddressReadExpectation() {
-    return {{}, codec::kReadAddress, 0};
-}
-
-codec::Request ReadRequest(int address, int count) {
-    return codec::RegisterRead(static_cast<std::uint8_t>(address), codec::kReadHoldingRegisters, 0,
-                               static_cast<std::uint8_t>(count));
-}
 
 std::optional<std::string> ChoiceOption(const Arguments& arguments, std::string_view name,
                                         std::initializer_list<std::string_view> choices,
@@ -54,40 +39,40 @@ std::string HexBytes(std::span<const std::uint8_t> bytes) {
 }
 
 Row RowOf(int address, const Session::Exchange& exchange, int registers) {
-    const Attempt& attempt = exchange.attempt;
+    const master::Attempt& attempt = exchange.attempt;
     Row row;
-    row.time = Timestamp(attempt.sentAt);
+    row.time = master::Timestamp(attempt.sentAt);
     row.address = address;
     row.outcome = attempt.verdict.outcome;
     row.responseMs = attempt.responseMs;
     row.raw = HexBytes(exchange.ok() ? attempt.answer() : std::span(attempt.received));
     if (exchange.ok()) {
-        row.reading = ReadingOf(attempt.answer(), registers);
+        row.reading = master::ReadingOf(attempt.answer(), registers);
     }
     return row;
 }
 
 std::string FailureText(const Session::Exchange& exchange, int timeoutMs) {
-    const Attempt& attempt = exchange.attempt;
+    const master::Attempt& attempt = exchange.attempt;
     const std::string bytes = HexBytes(attempt.received);
     const std::string tries =
         exchange.attempts > 1 ? " (" + std::to_string(exchange.attempts) + " tries)" : "";
     switch (attempt.verdict.outcome) {
-    case Outcome::Ok:
+    case master::Outcome::Ok:
         return "ok";
-    case Outcome::Timeout:
+    case master::Outcome::Timeout:
         return "no answer within " + std::to_string(timeoutMs) + " ms" + tries;
-    case Outcome::Crc:
+    case master::Outcome::Crc:
         return "answer with a bad CRC: " + bytes + tries;
-    case Outcome::Exception:
-        return "exception " + ExceptionText(attempt.verdict.exceptionCode) + " from address " +
-               std::to_string(attempt.received[0]);
-    case Outcome::Short:
+    case master::Outcome::Exception:
+        return "exception " + master::ExceptionText(attempt.verdict.exceptionCode) +
+               " from address " + std::to_string(attempt.received[0]);
+    case master::Outcome::Short:
         return "short answer within " + std::to_string(timeoutMs) + " ms: " + bytes + tries;
-    case Outcome::WrongAddress:
+    case master::Outcome::WrongAddress:
         return "answer from address " + std::to_string(attempt.received[0]) +
                ", not the one asked: " + bytes + tries;
-    case Outcome::WrongFunction:
+    case master::Outcome::WrongFunction:
         return "answer with function " + codec::FormatHex(attempt.received[1]) +
                ", not the one asked: " + bytes + tries;
     }

@@ -8,21 +8,14 @@
 #include <string_view>
 
 #include "cli/arguments.h"
-#include "cli/response_check.h"
 #include "cli/row_format.h"
 #include "cli/session.h"
 #include "codec/frames.h"
+#include "master/answer_judging.h"
+#include "master/requests.h"
 
 // Pieces several commands share.
 namespace cli {
-
-// The answer to a register read of `count` registers from `address`.
-Expectation RegisterReadExpectation(int address, int count);
-// The answer to the address read: from whichever module listens at 250.
-Expectation AddressReadExpectation();
-
-// A register read at `address` (function 3, from register 0).
-codec::Request ReadRequest(int address, int count);
 
 // --registers: 1 or 2 (default 1); the error text when it is neither.
 std::optional<int> RegistersOption(const Arguments& arguments, std::string& error);

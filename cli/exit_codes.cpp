@@ -41,4 +41,21 @@ std::string ExitCodesHelp() {
     return text;
 }
 
+int ExitCodeOf(master::Outcome outcome) {
+    switch (outcome) {
+    case master::Outcome::Ok:
+        return kSuccess;
+    case master::Outcome::Timeout:
+        return kNoAnswer;
+    case master::Outcome::Exception:
+        return kException;
+    case master::Outcome::Crc:
+    case master::Outcome::Short:
+    case master::Outcome::WrongAddress:
+    case master::Outcome::WrongFunction:
+        break;
+    }
+    return kCorrupt;
+}
+
 } // namespace cli

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "master/answer_judging.h"
+
 namespace cli {
 
 // The exit status of every command.
@@ -47,5 +49,8 @@ inline constexpr std::array<ExitStatus, 9> kExitStatuses{{
 
 // The table above as --help shows it.
 std::string ExitCodesHelp();
+
+// The exit status an exchange's outcome gives a command.
+int ExitCodeOf(master::Outcome outcome);
 
 } // namespace cli

@@ -12,7 +12,7 @@ PollRun::PollRun(Session& session, const PollSettings& settings, RowOutput& rows
     m_tick.setSingleShot(true);
     m_tick.setTimerType(Qt::PreciseTimer);
     connect(&m_tick, &QTimer::timeout, this, &PollRun::send);
-    m_session.onAttempt = [this](const Attempt& attempt) {
+    m_session.onAttempt = [this](const master::Attempt& attempt) {
         if (attempt.lateBytesBefore > 0) {
             m_summary.addLateAnswer(attempt.lateBytesBefore);
         }
@@ -37,9 +37,9 @@ void PollRun::start() {
 
 void PollRun::send() {
     m_waiting = true;
-    const codec::Request request = ReadRequest(m_settings.address, m_settings.registers);
+    const codec::Request request = master::ReadRequest(m_settings.address, m_settings.registers);
     m_session.exchange(request.bytes,
-                       RegisterReadExpectation(m_settings.address, m_settings.registers),
+                       master::RegisterReadExpectation(m_settings.address, m_settings.registers),
                        [this](const Session::Exchange& exchange) { exchanged(exchange); });
 }
 
@@ -142,7 +142,7 @@ std::string PollRun::statusText(const Session::Exchange& last) const {
     std::snprintf(loss, sizeof loss, "%.1f%%", m_summary.lossPercent());
     std::string text = std::to_string(m_summary.sent()) + " sent, " +
                        std::to_string(m_summary.answered()) + " answered, " + loss + " loss";
-    text += ", last " + std::string(OutcomeName(last.attempt.verdict.outcome));
+    text += ", last " + std::string(master::OutcomeName(last.attempt.verdict.outcome));
     if (last.attempt.responseMs) {
         text += " " + Milliseconds(*last.attempt.responseMs) + " ms";
     }

@@ -61,7 +61,7 @@ private:
     long long m_failed = 0;
     bool m_waiting = false;  // a request is out, its exchange not ended
     bool m_cutShort = false; // a signal ended the run while one was
-    std::optional<Outcome> m_lastFailure;
+    std::optional<master::Outcome> m_lastFailure;
 };
 
 } // namespace cli

@@ -7,27 +7,27 @@
 
 namespace cli {
 
-void PollSummary::add(Outcome outcome, std::optional<double> responseMs) {
+void PollSummary::add(master::Outcome outcome, std::optional<double> responseMs) {
     ++m_sent;
     switch (outcome) {
-    case Outcome::Ok:
+    case master::Outcome::Ok:
         ++m_answered;
         if (responseMs) {
             m_times.push_back(static_cast<float>(*responseMs));
         }
         break;
-    case Outcome::Timeout:
+    case master::Outcome::Timeout:
         ++m_timeouts;
         break;
-    case Outcome::Crc:
+    case master::Outcome::Crc:
         ++m_crcErrors;
         break;
-    case Outcome::Exception:
+    case master::Outcome::Exception:
         ++m_exceptions;
         break;
-    case Outcome::Short:
-    case Outcome::WrongAddress:
-    case Outcome::WrongFunction:
+    case master::Outcome::Short:
+    case master::Outcome::WrongAddress:
+    case master::Outcome::WrongFunction:
         ++m_corrupt;
         break;
     }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/response_check.h"
+#include "master/answer_judging.h"
 
 namespace cli {
 
@@ -13,7 +13,7 @@ namespace cli {
 // request of its own), printed at the end like ping's.
 class PollSummary {
 public:
-    void add(Outcome outcome, std::optional<double> responseMs);
+    void add(master::Outcome outcome, std::optional<double> responseMs);
     // A request that waited for the exchange before it; `skipped` ticks
     // passed meanwhile without a request of their own.
     void addLate(int skipped) {

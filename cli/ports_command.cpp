@@ -1,14 +1,12 @@
 #include <array>
 #include <cstdio>
 
-#include <QSerialPortInfo>
-
 #include "cli/command_support.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
 #include "cli/session.h"
-#include "serial_ports/port_list.h"
+#include "serial_ports/qt_port_list.h"
 #include "serial_ports/report_format.h"
 
 namespace cli {
@@ -40,30 +38,6 @@ pseudo-terminal); null where a port has no such value.
 )";
 }
 
-// What Qt knows and sysfs did not say (its udev names, on some systems).
-void FillFromQt(std::vector<serial_ports::PortRow>& rows, const QList<QSerialPortInfo>& infos) {
-    for (serial_ports::PortRow& row : rows) {
-        for (const QSerialPortInfo& info : infos) {
-            if (info.systemLocation() != row.device) {
-                continue;
-            }
-            serial_ports::PortFacts& facts = row.facts;
-            facts.description =
-                facts.description.isEmpty() ? info.description() : facts.description;
-            facts.manufacturer =
-                facts.manufacturer.isEmpty() ? info.manufacturer() : facts.manufacturer;
-            facts.serialNumber =
-                facts.serialNumber.isEmpty() ? info.serialNumber() : facts.serialNumber;
-            if (!facts.vendorId && info.hasVendorIdentifier()) {
-                facts.vendorId = info.vendorIdentifier();
-            }
-            if (!facts.productId && info.hasProductIdentifier()) {
-                facts.productId = info.productIdentifier();
-            }
-        }
-    }
-}
-
 int Run(const Invocation& call) {
     std::string error;
     const auto format = ChoiceOption(call.arguments, "format", {"text", "json"}, error);
@@ -75,14 +49,8 @@ int Run(const Invocation& call) {
         PrintUsageError("ports", "ports takes no arguments");
         return kUsage;
     }
-    const QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
-    QStringList qtDevices;
-    for (const QSerialPortInfo& info : infos) {
-        qtDevices << info.systemLocation();
-    }
-    std::vector<serial_ports::PortRow> rows =
-        serial_ports::ListPorts(serial_ports::ThisMachine(), ProgramSettings().folder, qtDevices);
-    FillFromQt(rows, infos);
+    const std::vector<serial_ports::PortRow> rows =
+        serial_ports::ListPortsWithQt(serial_ports::ThisMachine(), ProgramSettings().folder);
     if (*format == "json") {
         std::fputs(serial_ports::PortsJson(rows).constData(), stdout);
     } else if (rows.empty()) {

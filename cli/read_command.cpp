@@ -40,7 +40,7 @@ bool Print(const std::string& format, const Row& row) {
     } else if (format == "csv") {
         text = CsvHeader() + CsvRow(row);
     } else {
-        const Reading& reading = row.reading;
+        const master::Reading& reading = row.reading;
         text = reading.humidity ? "humidity " + Hundredths(*reading.humidity) + " %RH\n"
                                 : std::string("humidity: no reading\n");
         if (reading.registers >= 2) {
@@ -74,8 +74,8 @@ int Run(const Invocation& call) {
         return status;
     }
     const int address = call.line.address;
-    session.exchange(ReadRequest(address, *registers).bytes,
-                     RegisterReadExpectation(address, *registers),
+    session.exchange(master::ReadRequest(address, *registers).bytes,
+                     master::RegisterReadExpectation(address, *registers),
                      [&](const Session::Exchange& exchange) {
                          const int code = ExitCodeOf(exchange.attempt.verdict.outcome);
                          if (!exchange.ok()) {

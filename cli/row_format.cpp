@@ -34,7 +34,7 @@ std::string CsvHeader() {
 std::string CsvRow(const Row& row) {
     // No value holds a comma, a quote or a line end: nothing needs quoting.
     return row.time + ',' + std::to_string(row.address) + ',' +
-           std::string(OutcomeName(row.outcome)) + ',' +
+           std::string(master::OutcomeName(row.outcome)) + ',' +
            (row.responseMs ? Milliseconds(*row.responseMs) : std::string()) + ',' +
            OrEmpty(row.reading.humidity) + ',' + OrEmpty(row.reading.temperature) + ',' + row.raw +
            '\n';
@@ -42,7 +42,8 @@ std::string CsvRow(const Row& row) {
 
 std::string JsonRow(const Row& row) {
     return "{\"time\":\"" + row.time + "\",\"address\":" + std::to_string(row.address) +
-           ",\"outcome\":\"" + std::string(OutcomeName(row.outcome)) + "\",\"response_ms\":" +
+           ",\"outcome\":\"" + std::string(master::OutcomeName(row.outcome)) +
+           "\",\"response_ms\":" +
            (row.responseMs ? Milliseconds(*row.responseMs) : std::string("null")) +
            ",\"humidity\":" + OrNull(row.reading.humidity) +
            ",\"temperature\":" + OrNull(row.reading.temperature) + ",\"raw\":\"" + row.raw +
@@ -51,11 +52,11 @@ std::string JsonRow(const Row& row) {
 
 std::string TextRow(const Row& row) {
     std::string text = row.time + " address " + std::to_string(row.address) + ' ' +
-                       std::string(OutcomeName(row.outcome));
+                       std::string(master::OutcomeName(row.outcome));
     if (row.responseMs) {
         text += ' ' + Milliseconds(*row.responseMs) + " ms";
     }
-    if (row.outcome == Outcome::Ok) {
+    if (row.outcome == master::Outcome::Ok) {
         text += row.reading.humidity ? " humidity " + Hundredths(*row.reading.humidity) + " %RH"
                                      : std::string(" humidity: no reading");
         if (row.reading.registers >= 2) {

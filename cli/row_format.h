@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "cli/reading.h"
-#include "cli/response_check.h"
+#include "master/answer_judging.h"
+#include "master/reading.h"
 
 namespace cli {
 
@@ -12,9 +12,9 @@ namespace cli {
 struct Row {
     std::string time; // when the request went out: ISO 8601 UTC with milliseconds
     int address = 0;
-    Outcome outcome = Outcome::Timeout;
+    master::Outcome outcome = master::Outcome::Timeout;
     std::optional<double> responseMs; // none when nothing arrived
-    Reading reading;                  // empty unless the outcome is Ok
+    master::Reading reading;          // empty unless the outcome is Ok
     std::string raw;                  // hex text of the bytes received
 };
 

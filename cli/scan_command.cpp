@@ -85,14 +85,14 @@ private:
             return;
         }
         const int baud = m_bauds[m_baudIndex];
-        if (!m_session.serial().setBaud(baud)) {
+        if (!m_session.port().setBaud(baud)) {
             PrintError("cannot set " + std::to_string(baud) + " baud on the port");
             m_session.finish(kPortError);
             return;
         }
         m_session.trace().note("scanning at " + std::to_string(baud) + " baud");
         m_session.exchange(
-            codec::AddressRead().bytes, AddressReadExpectation(),
+            codec::AddressRead().bytes, master::AddressReadExpectation(),
             [this](const Session::Exchange& exchange) { addressRead(exchange); },
             ScanTimeoutMs(baud, m_timeoutMs));
     }
@@ -122,7 +122,7 @@ private:
         const int address = m_pending.front();
         m_pending.pop_front();
         m_session.exchange(
-            ReadRequest(address, 1).bytes, RegisterReadExpectation(address, 1),
+            master::ReadRequest(address, 1).bytes, master::RegisterReadExpectation(address, 1),
             [this, address](const Session::Exchange& exchange) { registerRead(address, exchange); },
             ScanTimeoutMs(m_bauds[m_baudIndex], m_timeoutMs));
     }
@@ -131,7 +131,7 @@ private:
         const int baud = m_bauds[m_baudIndex];
         if (exchange.ok()) {
             m_found.push_back({baud, address});
-            const Reading reading = ReadingOf(exchange.attempt.answer(), 1);
+            const master::Reading reading = master::ReadingOf(exchange.attempt.answer(), 1);
             const std::string humidity =
                 reading.humidity ? Hundredths(*reading.humidity) : std::string();
             const std::string row =
@@ -149,7 +149,7 @@ private:
         } else if (m_named && *m_named == address) {
             PrintError("at " + std::to_string(baud) + " baud a module answered the address read " +
                        "with " + std::to_string(address) + ", but a register read there got " +
-                       std::string(OutcomeName(exchange.attempt.verdict.outcome)));
+                       std::string(master::OutcomeName(exchange.attempt.verdict.outcome)));
         }
         nextAddress();
     }

@@ -10,8 +10,14 @@
 namespace cli {
 
 Session::Session(const LineOptions& options, QObject* parent)
-    : QObject(parent), m_options(options), m_trace(options.verbose), m_serial(m_trace) {
-    connect(&m_serial, &SerialLine::lost, this, [this](const QString& reason) {
+    : QObject(parent), m_options(options), m_trace(options.verbose),
+      m_serial(m_port, m_clock, m_trace), m_exchanger(m_serial, m_trace, options.retries) {
+    m_exchanger.onAttempt = [this](const master::Attempt& attempt) {
+        if (onAttempt) {
+            onAttempt(attempt);
+        }
+    };
+    connect(&m_serial, &master::SerialLine::lost, this, [this](const QString& reason) {
         if (onLost) {
             onLost(reason);
             return;
@@ -43,40 +49,17 @@ int Session::open(std::optional<int> commandRate) {
                          .arg(m_options.retries)
                          .toStdString());
     }
-    if (const auto error = m_serial.open(m_line.device, m_line.baud)) {
+    if (const auto error = m_port.open(m_line.device, m_line.baud)) {
         PrintError(*error);
         return kPortError;
     }
     return kSuccess;
 }
 
-void Session::exchange(std::span<const std::uint8_t> request, const Expectation& expected,
+void Session::exchange(std::span<const std::uint8_t> request, const master::Expectation& expected,
                        Done done, std::optional<int> timeoutMs) {
-    m_request.assign(request.begin(), request.end());
-    m_expected = expected;
-    m_done = std::move(done);
-    m_timeoutMs = timeoutMs.value_or(m_options.timeoutMs);
-    attempt(1);
-}
-
-void Session::attempt(int number) {
-    m_serial.send(m_request, m_expected, m_timeoutMs, [this, number](const Attempt& result) {
-        if (onAttempt) {
-            onAttempt(result);
-        }
-        const Outcome outcome = result.verdict.outcome;
-        if (outcome != Outcome::Ok && outcome != Outcome::Exception &&
-            number <= m_options.retries) {
-            m_trace.note("retry " + std::to_string(number) + " of " +
-                         std::to_string(m_options.retries) + " after " +
-                         std::string(OutcomeName(outcome)));
-            attempt(number + 1);
-            return;
-        }
-        // The callback may start the next exchange, which replaces m_done.
-        const Done done = std::move(m_done);
-        done(Exchange{result, number});
-    });
+    m_exchanger.exchange(request, expected, timeoutMs.value_or(m_options.timeoutMs),
+                         std::move(done));
 }
 
 void Session::finish(int code) {

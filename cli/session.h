@@ -9,11 +9,14 @@
 #include <QObject>
 #include <QString>
 
-#include "cli/frame_trace.h"
 #include "cli/line_choice.h"
 #include "cli/line_options.h"
-#include "cli/serial_line.h"
 #include "link/settings_location.h"
+#include "master/clock.h"
+#include "master/device_port.h"
+#include "master/exchanger.h"
+#include "master/frame_trace.h"
+#include "master/serial_line.h"
 
 namespace cli {
 
@@ -34,23 +37,19 @@ public:
 
     const LineOptions& options() const { return m_options; }
     const LineChoice& line() const { return m_line; }
-    const FrameTrace& trace() const { return m_trace; }
-    SerialLine& serial() { return m_serial; }
+    const master::FrameTrace& trace() const { return m_trace; }
+    master::Port& port() { return m_port; }
 
-    struct Exchange {
-        Attempt attempt; // the last one
-        int attempts = 0;
-        bool ok() const { return attempt.verdict.outcome == Outcome::Ok; }
-    };
-    using Done = std::function<void(const Exchange&)>;
+    using Exchange = master::Exchange;
+    using Done = master::Exchanger::Done;
 
     // The request, sent again up to --retries times while it gets no sound
     // answer (an exception is one). The time-out is --timeout unless given.
-    void exchange(std::span<const std::uint8_t> request, const Expectation& expected, Done done,
-                  std::optional<int> timeoutMs = std::nullopt);
+    void exchange(std::span<const std::uint8_t> request, const master::Expectation& expected,
+                  Done done, std::optional<int> timeoutMs = std::nullopt);
 
     // Called for every request sent, with its outcome: for statistics.
-    std::function<void(const Attempt&)> onAttempt;
+    std::function<void(const master::Attempt&)> onAttempt;
     // Called when the port is lost; by default the reason is printed and
     // the command ends with status 3.
     std::function<void(const QString&)> onLost;
@@ -63,18 +62,14 @@ public:
     bool finished() const { return m_finished; }
 
 private:
-    void attempt(int number);
-
     LineOptions m_options;
-    FrameTrace m_trace;
-    SerialLine m_serial;
+    master::FrameTrace m_trace;
+    master::SystemClock m_clock;
+    master::DevicePort m_port;
+    master::SerialLine m_serial;
+    master::Exchanger m_exchanger;
     LineChoice m_line;
     bool m_finished = false;
-
-    std::vector<std::uint8_t> m_request;
-    Expectation m_expected;
-    Done m_done;
-    int m_timeoutMs = 0;
 };
 
 } // namespace cli

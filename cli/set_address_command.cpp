@@ -48,7 +48,7 @@ public:
         std::fputs("ht5530k-cli: only one module may be on the line: every module answers the "
                    "address read\n",
                    stderr);
-        m_session.exchange(codec::AddressRead().bytes, AddressReadExpectation(),
+        m_session.exchange(codec::AddressRead().bytes, master::AddressReadExpectation(),
                            [this](const Session::Exchange& exchange) {
                                if (!exchange.ok()) {
                                    fail("address read: ", exchange);
@@ -77,9 +77,9 @@ public:
         m_from = bytes[0];
         m_to = bytes[5];
         // The module echoes the write, from its new address or its old one.
-        const Expectation echo{{m_from, m_to}, codec::kWriteSingleRegister, kEchoLength};
+        const master::Expectation echo{{m_from, m_to}, codec::kWriteSingleRegister, kEchoLength};
         m_session.exchange(bytes, echo, [this](const Session::Exchange& exchange) {
-            if (exchange.attempt.verdict.outcome == Outcome::Exception) {
+            if (exchange.attempt.verdict.outcome == master::Outcome::Exception) {
                 fail("address change: ", exchange);
                 return;
             }
@@ -94,7 +94,7 @@ public:
 private:
     void verify() {
         m_session.exchange(
-            ReadRequest(m_to, 1).bytes, RegisterReadExpectation(m_to, 1),
+            master::ReadRequest(m_to, 1).bytes, master::RegisterReadExpectation(m_to, 1),
             [this](const Session::Exchange& exchange) {
                 if (!exchange.ok()) {
                     PrintError("verification failed: a read at " + std::to_string(m_to) + " got " +
@@ -102,7 +102,7 @@ private:
                     m_session.finish(kVerifyFailed);
                     return;
                 }
-                const Reading reading = ReadingOf(exchange.attempt.answer(), 1);
+                const master::Reading reading = master::ReadingOf(exchange.attempt.answer(), 1);
                 const std::string humidity =
                     reading.humidity ? Hundredths(*reading.humidity) + " %RH" : "no reading";
                 if (m_already) {

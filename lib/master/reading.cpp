@@ -1,8 +1,8 @@
-#include "cli/reading.h"
+#include "master/reading.h"
 
 #include "codec/frames.h"
 
-namespace cli {
+namespace master {
 
 Reading ReadingOf(std::span<const std::uint8_t> answer, int count) {
     Reading reading;
@@ -14,4 +14,4 @@ Reading ReadingOf(std::span<const std::uint8_t> answer, int count) {
     return reading;
 }
 
-} // namespace cli
+} // namespace master

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cli {
+namespace master {
 
 // How one exchange ended.
 enum class Outcome {
@@ -55,10 +55,7 @@ std::size_t BytesStillAwaited(const Expectation& expected, std::span<const std::
 // why the bytes received are no answer.
 Verdict JudgeAtTimeout(const Expectation& expected, std::span<const std::uint8_t> received);
 
-// The exit status an exchange's outcome gives a command.
-int ExitCodeOf(Outcome outcome);
-
 // "02 (illegal data address)"
 std::string ExceptionText(std::uint8_t code);
 
-} // namespace cli
+} // namespace master

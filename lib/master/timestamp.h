@@ -3,7 +3,7 @@
 #include <chrono>
 #include <string>
 
-namespace cli {
+namespace master {
 
 using WallClock = std::chrono::system_clock;
 
@@ -11,4 +11,4 @@ using WallClock = std::chrono::system_clock;
 // out by hand: it is taken for every row of a long poll.
 std::string Timestamp(WallClock::time_point time);
 
-} // namespace cli
+} // namespace master

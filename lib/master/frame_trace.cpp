@@ -1,11 +1,11 @@
-#include "cli/frame_trace.h"
+#include "master/frame_trace.h"
 
 #include <cstdio>
 
-#include "cli/timestamp.h"
 #include "codec/hex_text.h"
+#include "master/timestamp.h"
 
-namespace cli {
+namespace master {
 
 namespace {
 void Print(const std::string& line) {
@@ -32,4 +32,4 @@ void FrameTrace::note(const std::string& text) const {
     }
 }
 
-} // namespace cli
+} // namespace master

@@ -1,12 +1,11 @@
-#include "cli/response_check.h"
+#include "master/answer_judging.h"
 
 #include <algorithm>
 
-#include "cli/exit_codes.h"
 #include "codec/hex_text.h"
 #include "codec/protocol.h"
 
-namespace cli {
+namespace master {
 
 namespace {
 
@@ -119,23 +118,6 @@ Verdict JudgeAtTimeout(const Expectation& expected, std::span<const std::uint8_t
     return {Outcome::Short, received.size(), 0};
 }
 
-int ExitCodeOf(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Ok:
-        return kSuccess;
-    case Outcome::Timeout:
-        return kNoAnswer;
-    case Outcome::Exception:
-        return kException;
-    case Outcome::Crc:
-    case Outcome::Short:
-    case Outcome::WrongAddress:
-    case Outcome::WrongFunction:
-        break;
-    }
-    return kCorrupt;
-}
-
 std::string ExceptionText(std::uint8_t code) {
     std::string text = codec::FormatHex(code);
     switch (code) {
@@ -152,4 +134,4 @@ std::string ExceptionText(std::uint8_t code) {
     }
 }
 
-} // namespace cli
+} // namespace master

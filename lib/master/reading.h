@@ -4,7 +4,7 @@
 #include <optional>
 #include <span>
 
-namespace cli {
+namespace master {
 
 // What a register read answered; a register not read, or without a reading,
 // is empty.
@@ -18,4 +18,4 @@ struct Reading {
 // `count` registers.
 Reading ReadingOf(std::span<const std::uint8_t> answer, int count);
 
-} // namespace cli
+} // namespace master

@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-namespace cli {
+namespace master {
 
 // With --verbose: every frame sent and received on standard error, with a
 // millisecond timestamp, in the window's hex text ("sent: 01 03 ... 0A ",
@@ -22,4 +22,4 @@ private:
     bool m_enabled;
 };
 
-} // namespace cli
+} // namespace master

@@ -3,21 +3,21 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
-#include <termios.h>
 #include <vector>
 
-#include <QElapsedTimer>
-#include <QSerialPort>
+#include <QObject>
 #include <QString>
-#include <QTimer>
 
-#include "cli/frame_trace.h"
-#include "cli/response_check.h"
-#include "cli/timestamp.h"
+#include "master/answer_judging.h"
+#include "master/clock.h"
+#include "master/frame_trace.h"
+#include "master/port.h"
+#include "master/timestamp.h"
 
-namespace cli {
+namespace master {
 
 // One request and what came back.
 struct Attempt {
@@ -33,9 +33,9 @@ struct Attempt {
     }
 };
 
-// The serial port, 8N1, with one exchange at a time: a request written whole,
-// its answer collected as it arrives and judged as soon as it is complete,
-// or when the time-out passes. All of it runs on the event loop.
+// One exchange at a time on a port: a request written whole, its answer
+// collected as it arrives and judged as soon as it is complete, or when the
+// time-out passes. All of it runs on the event loop.
 //
 // An answer belongs to its own request. After a time-out, the next request
 // goes out only once the line has been quiet for as long as that time-out:
@@ -46,13 +46,9 @@ class SerialLine : public QObject {
 public:
     using Done = std::function<void(const Attempt&)>;
 
-    explicit SerialLine(const FrameTrace& trace, QObject* parent = nullptr);
-    ~SerialLine() override;
+    SerialLine(Port& port, Clock& clock, const FrameTrace& trace, QObject* parent = nullptr);
 
-    // Opens the device at `baud`; gives the reason for the user when it
-    // fails: missing, busy, no permission (with the fix), or the system's.
-    std::optional<QString> open(const QString& device, int baud);
-    bool setBaud(int baud);
+    Port& port() { return m_port; }
 
     // Sends `request` and calls `done` once with the outcome, unless the
     // port is lost first. Bytes still waiting from earlier traffic are
@@ -62,33 +58,30 @@ public:
               Done done);
 
 signals:
-    // The device vanished (unplugged, or the program behind a
-    // pseudo-terminal ended); the port is closed and no exchange ends.
+    // The device vanished; the port is closed and no exchange ends.
     void lost(const QString& reason);
 
 private:
     void transmit();
     void guardPassed();
-    QByteArray drain();
     void bytesArrived();
     void timedOut();
+    void portLost(const QString& reason);
     void complete(const Verdict& verdict, std::optional<double> responseMs);
     void take(const QByteArray& bytes);
-    void wakeAfter(std::size_t bytes);
-    void errorOccurred(QSerialPort::SerialPortError error);
+    double msSince(std::int64_t ns) const;
 
+    Port& m_port;
+    Clock& m_clock;
     const FrameTrace& m_trace;
-    QSerialPort m_port;
-    QString m_device;
-    QString m_node; // the device node opened, links resolved
-    QTimer m_timeout;
-    QElapsedTimer m_clock;
+    std::unique_ptr<Timer> m_timeout;
+    std::int64_t m_sentNs = 0;
     // After a time-out: how long the line must stay quiet, since when it
     // has been, and the late bytes dropped meanwhile.
-    QTimer m_guard;
+    std::unique_ptr<Timer> m_guard;
     bool m_guarding = false;
     int m_guardMs = 0;
-    QElapsedTimer m_quiet;
+    std::int64_t m_quietSinceNs = 0;
     std::size_t m_lateBytes = 0;
     std::vector<std::uint8_t> m_request; // waiting for the guard, or under way
     int m_timeoutMs = 0;
@@ -96,9 +89,7 @@ private:
     Expectation m_expected;
     Attempt m_attempt;
     std::optional<double> m_lastByteMs;
-    std::size_t m_wakeAfter = 0; // the line's VMIN as last set; 0: m_mode to be read
-    termios m_mode{};
     Done m_done;
 };
 
-} // namespace cli
+} // namespace master

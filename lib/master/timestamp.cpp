@@ -1,8 +1,8 @@
-#include "cli/timestamp.h"
+#include "master/timestamp.h"
 
 #include <ctime>
 
-namespace cli {
+namespace master {
 
 namespace {
 // `value` as `width` digits, leading zeros kept.
@@ -31,4 +31,4 @@ std::string Timestamp(WallClock::time_point time) {
     return text;
 }
 
-} // namespace cli
+} // namespace master

@@ -1,0 +1,131 @@
+#include "master/serial_line.h"
+
+#include <cmath>
+
+namespace master {
+
+SerialLine::SerialLine(Port& port, Clock& clock, const FrameTrace& trace, QObject* parent)
+    : QObject(parent), m_port(port), m_clock(clock), m_trace(trace), m_timeout(clock.newTimer()),
+      m_guard(clock.newTimer()) {
+    connect(m_timeout.get(), &Timer::fired, this, &SerialLine::timedOut);
+    connect(m_guard.get(), &Timer::fired, this, &SerialLine::guardPassed);
+    connect(&m_port, &Port::readable, this, &SerialLine::bytesArrived);
+    connect(&m_port, &Port::lost, this, &SerialLine::portLost);
+}
+
+double SerialLine::msSince(std::int64_t ns) const {
+    return static_cast<double>(m_clock.nowNs() - ns) / 1e6;
+}
+
+void SerialLine::send(std::span<const std::uint8_t> request, const Expectation& expected,
+                      int timeoutMs, Done done) {
+    if (!m_port.isOpen()) {
+        return; // lost: the owner has heard of it
+    }
+    m_request.assign(request.begin(), request.end());
+    m_expected = expected;
+    m_timeoutMs = timeoutMs;
+    m_done = std::move(done);
+    guardPassed();
+}
+
+void SerialLine::guardPassed() {
+    if (!m_port.isOpen()) {
+        return;
+    }
+    if (m_guarding) {
+        // Bytes that came meanwhile made the line quiet for a shorter while.
+        const double quietMs = msSince(m_quietSinceNs);
+        if (quietMs < m_guardMs) {
+            m_guard->start(static_cast<int>(std::ceil(m_guardMs - quietMs)));
+            return;
+        }
+    }
+    transmit();
+}
+
+void SerialLine::transmit() {
+    // Earlier traffic still waiting is dropped; after a time-out it is late.
+    const QByteArray waiting = m_port.drain();
+    m_port.discardInput();
+    m_attempt = Attempt{};
+    if (m_guarding) {
+        m_attempt.lateBytesBefore = m_lateBytes + static_cast<std::size_t>(waiting.size());
+        if (m_attempt.lateBytesBefore > 0) {
+            m_trace.note("dropped " + std::to_string(m_attempt.lateBytesBefore) +
+                         " bytes that came after the time-out");
+        }
+    }
+    m_guarding = false;
+    m_lateBytes = 0;
+    m_lastByteMs.reset();
+    m_active = true;
+    m_attempt.sentAt = m_clock.wallNow();
+    m_trace.sent(m_request);
+    m_port.write(m_request);
+    m_sentNs = m_clock.nowNs();
+    m_timeout->start(m_timeoutMs);
+    m_port.wakeAfter(BytesStillAwaited(m_expected, m_attempt.received));
+}
+
+void SerialLine::bytesArrived() {
+    const QByteArray bytes = m_port.read();
+    if (!m_active) {
+        if (m_guarding && !bytes.isEmpty()) {
+            // An answer after its time-out: dropped, and the line not yet quiet.
+            m_lateBytes += static_cast<std::size_t>(bytes.size());
+            m_quietSinceNs = m_clock.nowNs();
+        }
+        return; // after a sound answer: dropped before the next request anyway
+    }
+    take(bytes);
+    if (const auto verdict = JudgeSoFar(m_expected, m_attempt.received)) {
+        complete(*verdict, m_lastByteMs);
+        return;
+    }
+    m_port.wakeAfter(BytesStillAwaited(m_expected, m_attempt.received));
+}
+
+void SerialLine::timedOut() {
+    if (!m_active || !m_port.isOpen()) {
+        return;
+    }
+    take(m_port.drain());
+    // Before the outcome is given: its callback may send the next request.
+    m_guarding = true;
+    m_guardMs = m_timeoutMs;
+    m_quietSinceNs = m_clock.nowNs();
+    // Nothing below the wake-up count may hide a late answer's first bytes now.
+    m_port.wakeAfter(1);
+    complete(JudgeAtTimeout(m_expected, m_attempt.received), m_lastByteMs);
+}
+
+void SerialLine::take(const QByteArray& bytes) {
+    if (bytes.isEmpty()) {
+        return;
+    }
+    m_attempt.received.insert(m_attempt.received.end(), bytes.begin(), bytes.end());
+    m_lastByteMs = msSince(m_sentNs);
+}
+
+void SerialLine::complete(const Verdict& verdict, std::optional<double> responseMs) {
+    m_timeout->stop();
+    m_active = false;
+    m_attempt.verdict = verdict;
+    m_attempt.responseMs = responseMs;
+    m_trace.received(m_attempt.received);
+    // The callback may send the next request, which replaces m_done.
+    const Done done = std::move(m_done);
+    done(m_attempt);
+}
+
+void SerialLine::portLost(const QString& reason) {
+    m_timeout->stop();
+    m_guard->stop();
+    m_active = false;
+    m_guarding = false;
+    m_done = nullptr;
+    emit lost(reason);
+}
+
+} // namespace master
