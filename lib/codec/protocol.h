@@ -46,7 +46,9 @@ constexpr std::int16_t RateToApply(std::int16_t savedRate) {
     return savedRate == 0 ? std::int16_t{9600} : savedRate;
 }
 
-// The highest address the module takes in an address change; the lowest is 1.
+// The addresses the module takes in an address change, and so the addresses
+// a bus of them has.
+constexpr std::uint8_t kLowestAddress = 1;
 constexpr std::uint8_t kHighestNewAddress = 35;
 
 // Exception codes the module answers with.

@@ -26,7 +26,7 @@ ChangeDecision CheckAddressChange(std::string_view current, std::string_view nex
     }
     const double from = codec::IntegerPart(*currentNumber);
     const double to = codec::IntegerPart(*nextNumber);
-    if (from < 1 || to < 1) {
+    if (from < codec::kLowestAddress || to < codec::kLowestAddress) {
         return Refuse("请指定正确的设备地址，正确值范围为1-35");
     }
     if (to == from) {
@@ -45,7 +45,7 @@ ChangeDecision CheckAddressChange(std::string_view current, std::string_view nex
 
 bool AlreadyAtAddress(int current, std::string_view next) {
     const auto number = codec::ReadNumber(next);
-    return number && codec::IntegerPart(*number) == current && current >= 1 &&
+    return number && codec::IntegerPart(*number) == current && current >= codec::kLowestAddress &&
            current <= codec::kHighestNewAddress;
 }
 
