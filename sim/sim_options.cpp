@@ -1,10 +1,11 @@
 #include "sim/sim_options.h"
 
-#include <charconv>
+#include <array>
 #include <cmath>
 #include <limits>
-#include <system_error>
 
+#include "options/arguments.h"
+#include "options/number_reading.h"
 #include "sim/read_noise.h"
 #include "version/ht5530k_version.h"
 
@@ -12,152 +13,138 @@ namespace sim {
 
 namespace {
 
-template <typename Number>
-std::optional<Number> ParseNumber(std::string_view text) {
-    Number value{};
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end) {
-        return std::nullopt;
-    }
-    if constexpr (std::is_floating_point_v<Number>) {
-        if (!std::isfinite(value)) {
-            return std::nullopt;
+// The value names are those of the usage text, for "--delay needs a value (MS)".
+constexpr std::array kOptions{
+    options::OptionSpec{"address", 0, "N", ""},     options::OptionSpec{"humidity", 0, "X", ""},
+    options::OptionSpec{"temperature", 0, "X", ""}, options::OptionSpec{"no-drift", 0, "", ""},
+    options::OptionSpec{"noise", 0, "X", ""},       options::OptionSpec{"baud", 0, "B", ""},
+    options::OptionSpec{"delay", 0, "MS", ""},      options::OptionSpec{"link", 0, "PATH", ""},
+    options::OptionSpec{"log", 0, "FILE", ""},      options::OptionSpec{"seed", 0, "N", ""},
+    options::OptionSpec{"fault", 0, "F", ""},       options::OptionSpec{"help", 'h', "", ""},
+    options::OptionSpec{"version", 0, "", ""},
+};
+
+// "milliseconds, 0 to 60000": what an option takes, for its message.
+std::string Within(std::string_view unit, long long low, long long high) {
+    return (unit.empty() ? "" : std::string(unit) + ", ") + options::RangeText(low, high);
+}
+
+// Reads the options' values into `options`, stopping at the first one that
+// is wrong; what was wrong, empty when all are fine.
+class ValueReader {
+public:
+    ValueReader(const options::Arguments& given, Options& options)
+        : m_given(given), m_options(options) {}
+
+    template <typename Target>
+    void integer(std::string_view name, long long low, long long high, std::string_view unit,
+                 Target& target) {
+        if (const auto text = next(name)) {
+            if (const auto value = options::ReadInteger(*text, low, high)) {
+                target = static_cast<Target>(*value);
+            } else {
+                refuse(name, *text, Within(unit, low, high));
+            }
         }
     }
-    return value;
-}
 
-template <typename Number>
-std::optional<Number> InRange(std::string_view text, Number low, Number high) {
-    const auto value = ParseNumber<Number>(text);
-    if (!value || *value < low || *value > high) {
-        return std::nullopt;
+    // A reading in hundredths, given in whole units.
+    void hundredths(std::string_view name, int low, int high, std::string_view unit, int& target) {
+        if (const auto text = next(name)) {
+            if (const auto value = options::ReadDecimal(*text, low / 100.0, high / 100.0)) {
+                target = static_cast<int>(std::lround(*value * 100.0));
+            } else {
+                refuse(name, *text, Within(unit, low / 100, high / 100));
+            }
+        }
     }
-    return value;
-}
 
-std::optional<int> Hundredths(std::string_view text, double low, double high) {
-    const auto value = InRange<double>(text, low, high);
-    if (!value) {
-        return std::nullopt;
+    void path(std::string_view name, std::string& target) {
+        if (const auto text = next(name)) {
+            if (text->empty()) {
+                refuse(name, *text, "a path");
+            } else {
+                target = *text;
+            }
+        }
     }
-    return static_cast<int>(std::lround(*value * 100.0));
+
+    void faults();
+
+    const std::string& error() const { return m_error; }
+
+private:
+    // The value to read: the last one given, none after an error.
+    std::optional<std::string> next(std::string_view name) const {
+        return m_error.empty() ? m_given.value(name) : std::nullopt;
+    }
+    void refuse(std::string_view name, std::string_view text, std::string_view expected) {
+        m_error = options::BadValue(name, text, expected);
+    }
+    void fault(std::string_view text);
+
+    const options::Arguments& m_given;
+    Options& m_options;
+    std::string m_error;
+};
+
+void ValueReader::faults() {
+    for (const std::string& text : m_given.values("fault")) {
+        if (m_error.empty()) {
+            fault(text);
+        }
+    }
 }
 
-// Fills `faults` from one --fault value; gives the error text, empty when fine.
-std::string AddFault(std::string_view text, FaultSet& faults) {
+// One --fault: a name, and after '=' the value some of them take.
+void ValueReader::fault(std::string_view text) {
     const std::size_t equals = text.find('=');
     const std::string_view name = text.substr(0, equals);
     const std::string_view value =
         equals == std::string_view::npos ? std::string_view() : text.substr(equals + 1);
-    const bool hasValue = equals != std::string_view::npos;
-    const std::string bad = "bad value in --fault " + std::string(text);
-
+    FaultSet& faults = m_options.faults;
     if (name == "silent" || name == "exception" || name == "short" || name == "double") {
-        if (hasValue) {
-            return "--fault " + std::string(name) + " takes no value";
+        if (equals != std::string_view::npos) {
+            m_error = "--fault " + std::string(name) + " takes no value";
+            return;
         }
         (name == "silent"      ? faults.silent
          : name == "exception" ? faults.exception
          : name == "short"     ? faults.shortFrame
                                : faults.doubled) = true;
-        return {};
+        return;
     }
+    const auto refuse = [this, text](std::string_view expected) {
+        m_error = options::BadValue("fault", text, expected);
+    };
     if (name == "bad-crc") {
-        const auto share = InRange<double>(value, 0.0, 1.0);
-        if (!share) {
-            return bad + " (a share from 0 to 1)";
+        if (const auto share = options::ReadDecimal(value, 0.0, 1.0)) {
+            faults.badCrcShare = *share;
+        } else {
+            refuse("a share from 0 to 1");
         }
-        faults.badCrcShare = *share;
-        return {};
-    }
-    if (name == "split") {
-        const auto gap = InRange<int>(value, 1, 60'000);
-        if (!gap) {
-            return bad + " (milliseconds, 1 to 60000)";
+    } else if (name == "split") {
+        if (const auto gap = options::ReadInteger(value, 1, 60'000)) {
+            faults.splitMs = static_cast<int>(*gap);
+        } else {
+            refuse(Within("milliseconds", 1, 60'000));
         }
-        faults.splitMs = *gap;
-        return {};
-    }
-    if (name == "garbage") {
-        const auto rate = InRange<std::int64_t>(value, 1, 1'000'000'000);
-        if (!rate) {
-            return bad + " (bytes a second, 1 to 1000000000)";
+    } else if (name == "garbage") {
+        if (const auto rate = options::ReadInteger(value, 1, 1'000'000'000)) {
+            faults.garbagePerSecond = *rate;
+        } else {
+            refuse(Within("bytes a second", 1, 1'000'000'000));
         }
-        faults.garbagePerSecond = *rate;
-        return {};
-    }
-    if (name == "unplug") {
-        const auto after = InRange<double>(value, 0.0, 1e6);
-        if (!after) {
-            return bad + " (seconds, 0 or more)";
+    } else if (name == "unplug") {
+        if (const auto after = options::ReadDecimal(value, 0.0, 1e6)) {
+            faults.unplugAfterSeconds = *after;
+        } else {
+            refuse("seconds, 0 or more");
         }
-        faults.unplugAfterSeconds = *after;
-        return {};
-    }
-    return "unknown fault '" + std::string(name) +
-           "' (silent, exception, bad-crc=P, short, split=MS, double, garbage=N, unplug=S)";
-}
-
-// Applies one option that takes a value; gives the error text, empty when fine.
-std::string ApplyValue(std::string_view name, std::string_view value, Options& options) {
-    const std::string bad = "bad value for " + std::string(name) + ": '" + std::string(value) + "'";
-    if (name == "--address") {
-        const auto address = InRange<int>(value, 1, 247);
-        if (!address) {
-            return bad + " (1 to 247)";
-        }
-        options.address = static_cast<std::uint8_t>(*address);
-    } else if (name == "--humidity") {
-        const auto humidity = Hundredths(value, kHumidityMin / 100.0, kHumidityMax / 100.0);
-        if (!humidity) {
-            return bad + " (%RH, 0 to 100)";
-        }
-        options.humidity = *humidity;
-    } else if (name == "--temperature") {
-        const auto temperature =
-            Hundredths(value, kTemperatureMin / 100.0, kTemperatureMax / 100.0);
-        if (!temperature) {
-            return bad + " (degrees, -40 to 125)";
-        }
-        options.temperature = *temperature;
-    } else if (name == "--noise") {
-        const auto noise = Hundredths(value, 0.0, ReadNoise::kMaxAmplitude / 100.0);
-        if (!noise) {
-            return bad + " (0 to 10)";
-        }
-        options.noise = *noise;
-    } else if (name == "--baud") {
-        const auto baud = InRange<long>(value, 0, 10'000'000);
-        if (!baud) {
-            return bad + " (0 to 10000000)";
-        }
-        options.baud = *baud;
-    } else if (name == "--delay") {
-        const auto delay = InRange<int>(value, 0, 60'000);
-        if (!delay) {
-            return bad + " (milliseconds, 0 to 60000)";
-        }
-        options.delayMs = *delay;
-    } else if (name == "--seed") {
-        const auto seed =
-            InRange<std::uint32_t>(value, 0, std::numeric_limits<std::uint32_t>::max());
-        if (!seed) {
-            return bad + " (0 to 4294967295)";
-        }
-        options.seed = *seed;
-    } else if (name == "--fault") {
-        return AddFault(value, options.faults);
-    } else if (name == "--link" || name == "--log") {
-        if (value.empty()) {
-            return bad + " (a path)";
-        }
-        (name == "--link" ? options.linkPath : options.logPath) = std::string(value);
     } else {
-        return "unknown option " + std::string(name);
+        m_error = "unknown fault '" + std::string(name) +
+                  "' (silent, exception, bad-crc=P, short, split=MS, double, garbage=N, unplug=S)";
     }
-    return {};
 }
 
 ParsedOptions Failed(std::string error) {
@@ -170,38 +157,42 @@ ParsedOptions Failed(std::string error) {
 } // namespace
 
 ParsedOptions ParseOptions(const std::vector<std::string_view>& args) {
+    const options::ParsedArguments read = options::ParseArguments(kOptions, args);
+    const options::Arguments& given = read.arguments;
     ParsedOptions parsed;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            parsed.outcome = ParsedOptions::Outcome::Help;
-            return parsed;
-        }
-        if (arg == "--version") {
-            parsed.outcome = ParsedOptions::Outcome::Version;
-            return parsed;
-        }
-        if (arg == "--no-drift") {
-            parsed.options.drift = false;
-            continue;
-        }
-        if (!arg.starts_with("--")) {
-            return Failed("unexpected argument '" + std::string(arg) + "'");
-        }
-        std::string_view name = arg;
-        std::string_view value;
-        if (const std::size_t equals = arg.find('='); equals != std::string_view::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-        } else {
-            if (i + 1 >= args.size()) {
-                return Failed(std::string(arg) + " needs a value");
-            }
-            value = args[++i];
-        }
-        if (std::string error = ApplyValue(name, value, parsed.options); !error.empty()) {
-            return Failed(std::move(error));
-        }
+    if (given.has("help")) {
+        parsed.outcome = ParsedOptions::Outcome::Help;
+        return parsed;
+    }
+    if (given.has("version")) {
+        parsed.outcome = ParsedOptions::Outcome::Version;
+        return parsed;
+    }
+    if (!read.error.empty()) {
+        return Failed(read.error);
+    }
+    if (!given.positionals.empty()) {
+        return Failed("unexpected argument '" + given.positionals.front() + "'");
+    }
+    Options& o = parsed.options;
+    o.drift = !given.has("no-drift");
+    ValueReader reader(given, o);
+    reader.integer("address", 1, 247, "", o.address);
+    reader.hundredths("humidity", kHumidityMin, kHumidityMax, "%RH", o.humidity);
+    reader.hundredths("temperature", kTemperatureMin, kTemperatureMax, "degrees", o.temperature);
+    reader.hundredths("noise", 0, ReadNoise::kMaxAmplitude, "", o.noise);
+    reader.integer("baud", 0, 10'000'000, "", o.baud);
+    reader.integer("delay", 0, 60'000, "milliseconds", o.delayMs);
+    std::uint32_t seed = 0;
+    reader.integer("seed", 0, std::numeric_limits<std::uint32_t>::max(), "", seed);
+    if (given.has("seed")) {
+        o.seed = seed;
+    }
+    reader.faults();
+    reader.path("link", o.linkPath);
+    reader.path("log", o.logPath);
+    if (!reader.error().empty()) {
+        return Failed(reader.error());
     }
     return parsed;
 }

@@ -34,6 +34,8 @@ QMap<QString, QString> Fields(const sim::Options& o) {
         {"baud", n(o.baud)},
         {"delay", n(o.delayMs)},
         {"link", QString::fromStdString(o.linkPath)},
+        {"log", QString::fromStdString(o.logPath)},
+        {"seed", o.seed ? n(*o.seed) : "none"},
         {"faults", faults.join(' ')},
     };
 }
@@ -54,6 +56,9 @@ private slots:
                                  << "247";
         QTest::newRow("value after =") << QStringList{"--address=7"} << "address"
                                        << "7";
+        QTest::newRow("the last address counts")
+            << QStringList{"--address", "3", "--address=5"} << "address"
+            << "5";
         QTest::newRow("humidity") << QStringList{"--humidity", "45.5"} << "humidity"
                                   << "4550";
         QTest::newRow("negative temperature")
@@ -73,6 +78,15 @@ private slots:
                                << "20";
         QTest::newRow("link") << QStringList{"--link", "/tmp/ht"} << "link"
                               << "/tmp/ht";
+        QTest::newRow("log") << QStringList{"--log=/tmp/frames"} << "log"
+                             << "/tmp/frames";
+        QTest::newRow("no seed by default") << QStringList{} << "seed"
+                                            << "none";
+        QTest::newRow("highest seed") << QStringList{"--seed", "4294967295"} << "seed"
+                                      << "4294967295";
+        QTest::newRow("negative temperature after =")
+            << QStringList{"--temperature=-0.25"} << "temperature"
+            << "-25";
         QTest::newRow("faults add up")
             << QStringList{"--fault", "bad-crc=0.25",    "--fault", "short",     "--fault=split=3",
                            "--fault", "garbage=1048576", "--fault", "unplug=2.5"}
@@ -94,33 +108,63 @@ private slots:
 
     void refused_data() {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("address 0") << QStringList{"--address", "0"};
-        QTest::newRow("address 248") << QStringList{"--address", "248"};
-        QTest::newRow("trailing text") << QStringList{"--address", "1x"};
-        QTest::newRow("humidity above 100") << QStringList{"--humidity", "100.01"};
-        QTest::newRow("humidity nan") << QStringList{"--humidity", "nan"};
-        QTest::newRow("temperature below -40") << QStringList{"--temperature", "-40.5"};
-        QTest::newRow("noise above 10") << QStringList{"--noise", "10.01"};
-        QTest::newRow("negative noise") << QStringList{"--noise", "-0.01"};
-        QTest::newRow("negative baud") << QStringList{"--baud", "-1"};
-        QTest::newRow("missing value") << QStringList{"--delay"};
-        QTest::newRow("unknown fault") << QStringList{"--fault", "noise"};
-        QTest::newRow("share above 1") << QStringList{"--fault", "bad-crc=1.5"};
-        QTest::newRow("split of 0") << QStringList{"--fault", "split=0"};
-        QTest::newRow("flag fault with value") << QStringList{"--fault", "silent=1"};
-        QTest::newRow("unknown option") << QStringList{"--speed", "1"};
-        QTest::newRow("stray argument") << QStringList{"9600"};
+        QTest::addColumn<QString>("message");
+        QTest::newRow("address 0")
+            << QStringList{"--address", "0"} << "bad --address '0': 1 to 247";
+        QTest::newRow("address 248")
+            << QStringList{"--address", "248"} << "bad --address '248': 1 to 247";
+        QTest::newRow("trailing text")
+            << QStringList{"--address", "1x"} << "bad --address '1x': 1 to 247";
+        QTest::newRow("humidity above 100")
+            << QStringList{"--humidity", "100.01"} << "bad --humidity '100.01': %RH, 0 to 100";
+        QTest::newRow("humidity nan")
+            << QStringList{"--humidity", "nan"} << "bad --humidity 'nan': %RH, 0 to 100";
+        QTest::newRow("temperature below -40") << QStringList{"--temperature", "-40.5"}
+                                               << "bad --temperature '-40.5': degrees, -40 to 125";
+        QTest::newRow("noise above 10")
+            << QStringList{"--noise", "10.01"} << "bad --noise '10.01': 0 to 10";
+        QTest::newRow("negative noise")
+            << QStringList{"--noise", "-0.01"} << "bad --noise '-0.01': 0 to 10";
+        QTest::newRow("negative baud")
+            << QStringList{"--baud", "-1"} << "bad --baud '-1': 0 to 10000000";
+        QTest::newRow("seed beyond 32 bits")
+            << QStringList{"--seed", "4294967296"} << "bad --seed '4294967296': 0 to 4294967295";
+        QTest::newRow("empty link") << QStringList{"--link="} << "bad --link '': a path";
+        QTest::newRow("missing value") << QStringList{"--delay"} << "--delay needs a value (MS)";
+        QTest::newRow("unknown fault")
+            << QStringList{"--fault", "noise"}
+            << "unknown fault 'noise' (silent, exception, bad-crc=P, short, split=MS, double, "
+               "garbage=N, unplug=S)";
+        QTest::newRow("share above 1") << QStringList{"--fault", "bad-crc=1.5"}
+                                       << "bad --fault 'bad-crc=1.5': a share from 0 to 1";
+        QTest::newRow("split of 0") << QStringList{"--fault", "split=0"}
+                                    << "bad --fault 'split=0': milliseconds, 1 to 60000";
+        QTest::newRow("a bad fault after good ones")
+            << QStringList{"--fault", "short", "--fault=unplug=-1"}
+            << "bad --fault 'unplug=-1': seconds, 0 or more";
+        QTest::newRow("flag fault with value")
+            << QStringList{"--fault", "silent=1"} << "--fault silent takes no value";
+        QTest::newRow("flag with value")
+            << QStringList{"--no-drift=1"} << "--no-drift takes no value";
+        QTest::newRow("unknown option") << QStringList{"--speed", "1"} << "unknown option --speed";
+        QTest::newRow("unknown short option") << QStringList{"-x"} << "unknown option -x";
+        QTest::newRow("stray argument") << QStringList{"9600"} << "unexpected argument '9600'";
+        QTest::newRow("stray negative number") << QStringList{"-5"} << "unexpected argument '-5'";
     }
     void refused() {
         QFETCH(QStringList, args);
+        QFETCH(QString, message);
         const sim::ParsedOptions parsed = Parse(args);
         QVERIFY(parsed.outcome == Outcome::Error);
-        QVERIFY(!parsed.error.empty());
+        QCOMPARE(QString::fromStdString(parsed.error), message);
     }
 
     void help() {
         QVERIFY(Parse({"-h"}).outcome == Outcome::Help);
         QVERIFY(Parse({"--address", "3", "--help"}).outcome == Outcome::Help);
+        // Whatever else is wrong: help is what was asked for.
+        QVERIFY(Parse({"--speed", "--help"}).outcome == Outcome::Help);
+        QVERIFY(Parse({"--address", "0", "-h"}).outcome == Outcome::Help);
     }
 
     void version() {
