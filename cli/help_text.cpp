@@ -1,6 +1,7 @@
 #include "cli/help_text.h"
 
 #include <algorithm>
+#include <span>
 
 #include "cli/exit_codes.h"
 #include "cli/line_options.h"
@@ -8,8 +9,35 @@
 namespace cli {
 
 namespace {
+
 constexpr std::size_t kWidth = 80;
 constexpr std::size_t kIndent = 6;
+
+// The options' help, one aligned entry each.
+std::string OptionsHelp(std::span<const OptionSpec> specs) {
+    constexpr std::size_t kHelpColumn = 26;
+    std::string text;
+    for (const OptionSpec& spec : specs) {
+        std::string left = spec.letter != 0 ? std::string("  -") + spec.letter + ", " : "      ";
+        left += "--" + std::string(spec.name);
+        if (!spec.value.empty()) {
+            left += " " + std::string(spec.value);
+        }
+        left += left.size() + 2 <= kHelpColumn ? std::string(kHelpColumn - left.size(), ' ')
+                                               : "\n" + std::string(kHelpColumn, ' ');
+        // Continuation lines of a help text keep to the column.
+        std::string help;
+        for (const char c : spec.help) {
+            help += c;
+            if (c == '\n') {
+                help += std::string(kHelpColumn, ' ');
+            }
+        }
+        text += left + help + "\n";
+    }
+    return text;
+}
+
 } // namespace
 
 std::string ProgramHelp(const std::string& settingsFile) {

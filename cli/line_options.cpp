@@ -6,6 +6,7 @@
 #include <QDir>
 
 #include "codec/protocol.h"
+#include "options/number_reading.h"
 
 namespace cli {
 
@@ -58,9 +59,9 @@ std::variant<LineOptions, std::string> ReadLineOptions(const Arguments& argument
         line.port = std::get<PortArgument>(std::move(argument));
     }
     if (const auto baud = arguments.value("baud")) {
-        const auto rate = ParseInteger(*baud, 1, 1'000'000);
+        const auto rate = options::ReadInteger(*baud, 1, 1'000'000);
         if (!rate || std::ranges::find(codec::kModuleRates, *rate) == codec::kModuleRates.end()) {
-            return "bad --baud '" + *baud + "': 4800, 9600, 14400 or 19200";
+            return options::BadValue("baud", *baud, "4800, 9600, 14400 or 19200");
         }
         line.baud = static_cast<int>(*rate);
     }
@@ -70,10 +71,9 @@ std::variant<LineOptions, std::string> ReadLineOptions(const Arguments& argument
         if (!text) {
             return {};
         }
-        const auto value = ParseInteger(*text, low, high);
+        const auto value = options::ReadInteger(*text, low, high);
         if (!value) {
-            return "bad --" + std::string(name) + " '" + *text + "': " + std::to_string(low) +
-                   " to " + std::to_string(high);
+            return options::BadValue(name, *text, options::RangeText(low, high));
         }
         target = static_cast<int>(*value);
         return {};

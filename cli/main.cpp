@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -12,36 +13,20 @@
 #include "cli/line_options.h"
 #include "cli/session.h"
 #include "cli/standard_streams.h"
+#include "options/arguments.h"
 #include "version/ht5530k_version.h"
 
 namespace {
 
 using namespace cli;
 
-// Where the command name is: after the common options written before it.
-std::size_t CommandPosition(const std::vector<std::string_view>& args) {
-    std::size_t i = 0;
-    while (i < args.size() && LooksLikeOption(args[i]) && args[i] != "--") {
-        const std::string_view arg = args[i];
-        const bool attached =
-            arg.starts_with("--") ? arg.find('=') != std::string_view::npos : arg.size() > 2;
-        bool takesValue = false;
-        for (const OptionSpec& spec : CommonOptions()) {
-            const bool named = arg.starts_with("--") ? arg.substr(2, spec.name.size()) == spec.name
-                                                     : spec.letter != 0 && arg[1] == spec.letter;
-            takesValue = takesValue || (named && !spec.value.empty());
-        }
-        i += takesValue && !attached ? 2 : 1;
-    }
-    return i;
-}
-
 int Main(const std::vector<std::string_view>& all) {
-    const std::size_t at = CommandPosition(all);
-    const Command* command = at < all.size() ? FindCommand(all[at]) : nullptr;
+    // The command name: the first argument after the common options before it.
+    const std::optional<std::size_t> at = options::FirstPositional(CommonOptions(), all);
+    const Command* command = at ? FindCommand(all[*at]) : nullptr;
     std::vector<std::string_view> args = all;
     if (command != nullptr) {
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(at));
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(*at));
     }
     std::vector<OptionSpec> specs(CommonOptions().begin(), CommonOptions().end());
     if (command != nullptr) {
@@ -67,8 +52,8 @@ int Main(const std::vector<std::string_view>& all) {
         return kUsage;
     }
     if (command == nullptr) {
-        PrintUsageError("", at < all.size() ? "unknown command '" + std::string(all[at]) + "'"
-                                            : std::string("no command given"));
+        PrintUsageError("", at ? "unknown command '" + std::string(all[*at]) + "'"
+                               : std::string("no command given"));
         return kUsage;
     }
     const auto line = ReadLineOptions(parsed.arguments);

@@ -1,6 +1,5 @@
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
 #include "cli/poll_run.h"
+#include "options/number_reading.h"
 
 namespace cli {
 
@@ -55,15 +55,13 @@ status 8, and the file ends at its last whole row.
 )";
 }
 
+// --duration: seconds above 0, up to a billion.
 std::optional<std::chrono::milliseconds> Seconds(std::string_view text) {
-    double seconds = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, seconds);
-    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(seconds) ||
-        seconds <= 0 || seconds > 1e9) {
+    const auto seconds = options::ReadDecimal(text, 0.0, 1e9);
+    if (!seconds || *seconds <= 0) {
         return std::nullopt;
     }
-    return std::chrono::milliseconds(std::llround(seconds * 1000.0));
+    return std::chrono::milliseconds(std::llround(*seconds * 1000.0));
 }
 
 // The settings of the options, or nothing after a usage error was printed.
@@ -84,25 +82,25 @@ std::optional<PollSettings> Settings(const Invocation& call) {
         error = "poll needs --interval MS";
     }
     if (error.empty()) {
-        if (const auto ms = ParseInteger(*interval, 10, 86'400'000)) {
+        if (const auto ms = options::ReadInteger(*interval, 10, 86'400'000)) {
             settings.intervalMs = static_cast<int>(*ms);
         } else {
-            error = "bad --interval '" + *interval + "': 10 to 86400000 milliseconds";
+            error = options::BadValue("interval", *interval, "10 to 86400000 milliseconds");
         }
     }
     if (error.empty() && count && duration) {
         error = "give --count or --duration, not both";
     }
     if (error.empty() && count) {
-        settings.count = ParseInteger(*count, 1, 1'000'000'000'000);
+        settings.count = options::ReadInteger(*count, 1, 1'000'000'000'000);
         if (!settings.count) {
-            error = "bad --count '" + *count + "': a whole number from 1";
+            error = options::BadValue("count", *count, "a whole number from 1");
         }
     }
     if (error.empty() && duration) {
         settings.duration = Seconds(*duration);
         if (!settings.duration) {
-            error = "bad --duration '" + *duration + "': seconds above 0";
+            error = options::BadValue("duration", *duration, "seconds above 0");
         }
     }
     if (!error.empty()) {

@@ -10,6 +10,7 @@
 #include "cli/row_output.h"
 #include "cli/scan_plan.h"
 #include "codec/frames.h"
+#include "options/number_reading.h"
 
 namespace cli {
 
@@ -177,15 +178,15 @@ int Run(const Invocation& call) {
         if (const auto parsed = ParseBauds(*list)) {
             bauds = *parsed;
         } else {
-            error = "bad --bauds '" + *list + "': rates from 4800, 9600, 14400, 19200, " +
-                    "separated by commas";
+            error = options::BadValue("bauds", *list,
+                                      "rates from 4800, 9600, 14400, 19200, separated by commas");
         }
     }
     if (const auto text = call.arguments.value("addresses")) {
         if (const auto parsed = ParseAddressRange(*text)) {
             range = *parsed;
         } else {
-            error = "bad --addresses '" + *text + "': A-B with 1 <= A <= B <= 255";
+            error = options::BadValue("addresses", *text, "A-B with 1 <= A <= B <= 255");
         }
     }
     if (error.empty() && !call.arguments.positionals.empty()) {

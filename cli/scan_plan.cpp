@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "cli/arguments.h"
 #include "cli/line_options.h"
+#include "options/number_reading.h"
 
 namespace cli {
 
@@ -20,7 +20,7 @@ std::optional<std::vector<int>> ParseBauds(std::string_view text) {
     const std::span<const int> known = ModuleBauds();
     while (true) {
         const std::size_t comma = text.find(',');
-        const auto baud = ParseInteger(text.substr(0, comma), 1, 1'000'000);
+        const auto baud = options::ReadInteger(text.substr(0, comma), 1, 1'000'000);
         if (!baud || std::ranges::find(known, *baud) == known.end() ||
             std::ranges::find(bauds, *baud) != bauds.end()) {
             return std::nullopt;
@@ -35,9 +35,10 @@ std::optional<std::vector<int>> ParseBauds(std::string_view text) {
 
 std::optional<AddressRange> ParseAddressRange(std::string_view text) {
     const std::size_t dash = text.find('-');
-    const auto first = ParseInteger(text.substr(0, dash), 1, 255);
-    const auto last =
-        dash == std::string_view::npos ? first : ParseInteger(text.substr(dash + 1), 1, 255);
+    const auto first = options::ReadInteger(text.substr(0, dash), 1, 255);
+    const auto last = dash == std::string_view::npos
+                          ? first
+                          : options::ReadInteger(text.substr(dash + 1), 1, 255);
     if (!first || !last || *first > *last) {
         return std::nullopt;
     }

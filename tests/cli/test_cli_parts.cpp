@@ -19,64 +19,11 @@ namespace {
 
 using master::Outcome;
 
-const std::array kSpecs{
-    cli::OptionSpec{"port", 'p', "PORT", ""},
-    cli::OptionSpec{"verbose", 'v', "", ""},
-    cli::OptionSpec{"count", 0, "N", ""},
-};
-
-// "name=value" for each option given, then the positionals, or "error: ...".
-QString Parsed(const QStringList& args) {
-    std::vector<std::string> storage;
-    for (const QString& arg : args) {
-        storage.push_back(arg.toStdString());
-    }
-    const std::vector<std::string_view> views(storage.begin(), storage.end());
-    const cli::ParsedArguments parsed = cli::ParseArguments(kSpecs, views);
-    if (!parsed.error.empty()) {
-        return "error: " + QString::fromStdString(parsed.error);
-    }
-    QStringList parts;
-    for (const auto& [name, value] : parsed.arguments.options) {
-        parts << QString::fromStdString(name + "=" + value);
-    }
-    for (const std::string& positional : parsed.arguments.positionals) {
-        parts << QString::fromStdString(positional);
-    }
-    return parts.join(' ');
-}
-
 } // namespace
 
 class TestCliParts : public QObject {
     Q_OBJECT
 private slots:
-    void arguments_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("parsed");
-        QTest::newRow("long with value")
-            << QStringList{"--port", "/dev/ttyUSB0"} << "port=/dev/ttyUSB0";
-        QTest::newRow("long with =") << QStringList{"--port=COM4"} << "port=COM4";
-        QTest::newRow("short with value") << QStringList{"-p", "COM4"} << "port=COM4";
-        QTest::newRow("short attached") << QStringList{"-pCOM4"} << "port=COM4";
-        QTest::newRow("flag and positionals") << QStringList{"7", "-v", "8"} << "verbose= 7 8";
-        QTest::newRow("later wins") << QStringList{"--count", "1", "--count", "2"} << "count=2";
-        QTest::newRow("a negative number is a value") << QStringList{"0", "-80"} << "0 -80";
-        QTest::newRow("-- ends the options") << QStringList{"--", "-v"} << "-v";
-        QTest::newRow("unknown long")
-            << QStringList{"--colour"} << "error: unknown option --colour";
-        QTest::newRow("unknown short") << QStringList{"-x"} << "error: unknown option -x";
-        QTest::newRow("value missing")
-            << QStringList{"--count"} << "error: --count needs a value (N)";
-        QTest::newRow("flag with value")
-            << QStringList{"--verbose=1"} << "error: --verbose takes no value";
-    }
-    void arguments() {
-        QFETCH(QStringList, args);
-        QFETCH(QString, parsed);
-        QCOMPARE(Parsed(args), parsed);
-    }
-
     void lineOptions_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("result");
