@@ -15,13 +15,12 @@
 
 #include "codec/protocol.h"
 #include "signal_pipe/signal_pipe.h"
-#include "sim/drift.h"
+#include "sim/bus.h"
 #include "sim/faults.h"
 #include "sim/frame_log.h"
 #include "sim/line_speed.h"
 #include "sim/line_timing.h"
 #include "sim/pty_device.h"
-#include "sim/read_noise.h"
 #include "sim/request_framer.h"
 #include "sim/transmitter.h"
 
@@ -53,10 +52,7 @@ private:
     int m_slave;
     long m_baud;
     FrameLog& m_log;
-    ModuleState m_state;
-    std::optional<Drift> m_drift;
-    std::optional<ReadNoise> m_noise;
-    FaultyModule m_module;
+    Bus m_bus;
     Transmitter m_transmitter;
     GarbageSource m_garbage;
     RequestFramer m_framer;
@@ -76,27 +72,12 @@ Transmitter::Pacing PacingOf(const Options& options) {
     return pacing;
 }
 
-ModuleState StartState(const Options& options) {
-    ModuleState state;
-    state.address = options.address;
-    state.humidity = options.humidity;
-    state.temperature = options.temperature;
-    return state;
-}
-
 Simulator::Simulator(const Options& options, const PtyDevice& device, FrameLog& log,
                      Clock::time_point now)
     : m_master(device.Master()), m_slave(device.Slave()), m_baud(options.baud), m_log(log),
-      m_state(StartState(options)), m_module(options.faults, options.seed.value_or(0) + 1),
-      m_transmitter(PacingOf(options)),
+      m_bus(options, now), m_transmitter(PacingOf(options)),
       m_garbage(options.faults.garbagePerSecond, options.seed.value_or(0) + 2, now),
       m_silence(FrameSilence(0)), m_lastReceived(now) {
-    if (options.drift) {
-        m_drift.emplace(m_state, options.seed.value_or(0), now);
-    }
-    if (options.noise > 0) {
-        m_noise.emplace(options.noise, options.seed.value_or(0) + 3);
-    }
     if (options.faults.unplugAfterSeconds) {
         const std::chrono::duration<double> after(*options.faults.unplugAfterSeconds);
         m_unplugAt = now + std::chrono::ceil<Clock::duration>(after);
@@ -214,14 +195,12 @@ void Simulator::HandleFrame(Clock::time_point now) {
                         std::to_string(m_baud));
         return;
     }
-    m_log.Write("rx", frame.bytes);
-    if (m_drift) {
-        m_drift->Advance(m_state, now);
-    }
-    if (m_noise) {
-        m_noise->Draw(m_state);
-    }
-    m_transmitter.Queue(m_module.Answer(m_state, frame.bytes), now);
+    Bus::Reply reply = m_bus.Answer(frame.bytes, now);
+    m_log.Write("rx", frame.bytes,
+                reply.answers > 1
+                    ? std::to_string(reply.answers) + " modules answer at once: a collision"
+                    : std::string());
+    m_transmitter.Queue(reply.bytes, now);
 }
 
 void Simulator::Transmit(Clock::time_point now) {

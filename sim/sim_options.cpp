@@ -1,9 +1,12 @@
 #include "sim/sim_options.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
 
+#include "codec/address_list.h"
+#include "codec/protocol.h"
 #include "options/arguments.h"
 #include "options/number_reading.h"
 #include "sim/read_noise.h"
@@ -15,7 +18,7 @@ namespace {
 
 // The value names are those of the usage text, for "--delay needs a value (MS)".
 constexpr std::array kOptions{
-    options::OptionSpec{"address", 0, "N", ""},     options::OptionSpec{"humidity", 0, "X", ""},
+    options::OptionSpec{"address", 0, "LIST", ""},  options::OptionSpec{"humidity", 0, "X", ""},
     options::OptionSpec{"temperature", 0, "X", ""}, options::OptionSpec{"no-drift", 0, "", ""},
     options::OptionSpec{"noise", 0, "X", ""},       options::OptionSpec{"baud", 0, "B", ""},
     options::OptionSpec{"delay", 0, "MS", ""},      options::OptionSpec{"link", 0, "PATH", ""},
@@ -23,6 +26,10 @@ constexpr std::array kOptions{
     options::OptionSpec{"fault", 0, "F", ""},       options::OptionSpec{"help", 'h', "", ""},
     options::OptionSpec{"version", 0, "", ""},
 };
+
+// Modbus's highest unicast address: the virtual module starts at any of
+// them, beyond the 35 that the module takes in an address change.
+constexpr int kHighestAddress = 247;
 
 // "milliseconds, 0 to 60000": what an option takes, for its message.
 std::string Within(std::string_view unit, long long low, long long high) {
@@ -59,6 +66,18 @@ public:
         }
     }
 
+    void addresses(std::string_view name, std::vector<std::uint8_t>& target) {
+        if (const auto text = next(name)) {
+            codec::AddressList list =
+                codec::ParseAddressList(*text, codec::kLowestAddress, kHighestAddress);
+            if (list.error.empty()) {
+                target = std::move(list.addresses);
+            } else {
+                refuse(name, *text, list.error);
+            }
+        }
+    }
+
     void path(std::string_view name, std::string& target) {
         if (const auto text = next(name)) {
             if (text->empty()) {
@@ -81,28 +100,66 @@ private:
     void refuse(std::string_view name, std::string_view text, std::string_view expected) {
         m_error = options::BadValue(name, text, expected);
     }
-    void fault(std::string_view text);
+    void fault(std::string_view text, FaultSet& faults);
+    void moduleFault(std::string_view text);
 
     const options::Arguments& m_given;
     Options& m_options;
     std::string m_error;
 };
 
+// The whole bus's faults first, so that a module's own ("silent@5") go on
+// top of them wherever they were given. Reads after the addresses.
 void ValueReader::faults() {
-    for (const std::string& text : m_given.values("fault")) {
-        if (m_error.empty()) {
-            fault(text);
+    const std::vector<std::string> given = m_given.values("fault");
+    for (const std::string& text : given) {
+        if (m_error.empty() && text.find('@') == std::string::npos) {
+            fault(text, m_options.faults);
+        }
+    }
+    for (const std::string& text : given) {
+        if (m_error.empty() && text.find('@') != std::string::npos) {
+            moduleFault(text);
+        }
+    }
+}
+
+// "F@LIST": the fault F for the modules first at the addresses of LIST.
+void ValueReader::moduleFault(std::string_view text) {
+    const std::size_t at = text.find('@');
+    const std::string_view own = text.substr(0, at);
+    const std::string_view name = own.substr(0, own.find('='));
+    if (name == "split" || name == "garbage" || name == "unplug") {
+        m_error = options::BadValue("fault", text,
+                                    std::string(name) + " is the whole line's: give it without @");
+        return;
+    }
+    const codec::AddressList modules =
+        codec::ParseAddressList(text.substr(at + 1), codec::kLowestAddress, kHighestAddress);
+    if (!modules.error.empty()) {
+        m_error = options::BadValue("fault", text, modules.error);
+        return;
+    }
+    for (const std::uint8_t address : modules.addresses) {
+        if (std::ranges::find(m_options.addresses, address) == m_options.addresses.end()) {
+            m_error = options::BadValue("fault", text,
+                                        "no module at address " + std::to_string(address) +
+                                            ": give addresses of --address");
+            return;
+        }
+        fault(own, m_options.moduleFaults.try_emplace(address, m_options.faults).first->second);
+        if (!m_error.empty()) {
+            return;
         }
     }
 }
 
 // One --fault: a name, and after '=' the value some of them take.
-void ValueReader::fault(std::string_view text) {
+void ValueReader::fault(std::string_view text, FaultSet& faults) {
     const std::size_t equals = text.find('=');
     const std::string_view name = text.substr(0, equals);
     const std::string_view value =
         equals == std::string_view::npos ? std::string_view() : text.substr(equals + 1);
-    FaultSet& faults = m_options.faults;
     if (name == "silent" || name == "exception" || name == "short" || name == "double") {
         if (equals != std::string_view::npos) {
             m_error = "--fault " + std::string(name) + " takes no value";
@@ -177,7 +234,7 @@ ParsedOptions ParseOptions(const std::vector<std::string_view>& args) {
     Options& o = parsed.options;
     o.drift = !given.has("no-drift");
     ValueReader reader(given, o);
-    reader.integer("address", 1, 247, "", o.address);
+    reader.addresses("address", o.addresses);
     reader.hundredths("humidity", kHumidityMin, kHumidityMax, "%RH", o.humidity);
     reader.hundredths("temperature", kTemperatureMin, kTemperatureMax, "degrees", o.temperature);
     reader.hundredths("noise", 0, ReadNoise::kMaxAmplitude, "", o.noise);
@@ -206,8 +263,17 @@ to open; the program runs until interrupted (SIGINT or SIGTERM). A request is
 whatever arrives until the line is quiet for 3.5 characters of 11 bits at the
 baud rate the master set on its side of the pseudo-terminal (at least 1.75 ms).
 
+Several addresses put a bus of modules on the one line, one at each address.
+Each module answers at its own address only, starts 1.00 %RH and 1.00 degree
+above the module before it in the list (wrapping to the bottom of a range),
+and drifts, flickers and changes its address on its own. Every module answers
+the address read at 250: with more than one on the line their answers collide,
+bits OR-ed as an RS-485 fail-safe receiver reads two drivers at once, and the
+master gets garbage.
+
 Options:
-  --address N      bus address, 1 to 247 (default 1)
+  --address LIST   bus addresses, 1 to 247, in a list such as 1-8 or 1,3,5-7
+                   (default 1)
   --humidity X     starting relative humidity in %RH, 0 to 100 (default 45)
   --temperature X  starting temperature in degrees, -40 to 125 (default 23)
   --no-drift       keep both readings fixed (they otherwise wander slowly)
@@ -232,6 +298,10 @@ Options:
                      garbage=N   send N random bytes a second on average, at random
                                  moments between responses
                      unplug=S    close the device after S seconds and exit
+                   F@LIST gives a fault to the modules at LIST only, as they
+                   were first addressed, on top of every module's faults:
+                   silent@5, bad-crc=0.5@3,4. split, garbage and unplug are
+                   the whole line's and take no @
   -h, --help       show this help and exit
   --version        show the version and exit
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,14 +12,18 @@
 namespace sim {
 
 struct Options {
-    std::uint8_t address = 1;
+    // One module at each address, in this order (--address LIST).
+    std::vector<std::uint8_t> addresses{1};
     int humidity = 4500;    // hundredths of %RH at start
     int temperature = 2300; // hundredths of a degree at start
     bool drift = true;
     int noise = 0; // hundredths either way, 0 for none
     long baud = 0;
     int delayMs = 0;
-    FaultSet faults;
+    FaultSet faults; // every module's, and the line's
+    // The modules, by their first address, that have faults of their own
+    // ("--fault silent@5"): the whole bus's with theirs on top.
+    std::map<std::uint8_t, FaultSet> moduleFaults;
     std::optional<std::uint32_t> seed;
     std::string linkPath;
     std::string logPath;

@@ -15,9 +15,7 @@ sim::ParsedOptions Parse(const QStringList& args) {
     return sim::ParseOptions(std::vector<std::string_view>(storage.begin(), storage.end()));
 }
 
-// Every option's value as text, so that one table can check any of them.
-QMap<QString, QString> Fields(const sim::Options& o) {
-    const sim::FaultSet& f = o.faults;
+QString FaultsText(const sim::FaultSet& f) {
     const auto n = [](auto value) { return QString::number(value); };
     QStringList faults{
         f.silent ? "silent" : "",           f.exception ? "exception" : "",
@@ -25,8 +23,23 @@ QMap<QString, QString> Fields(const sim::Options& o) {
         "crc=" + n(f.badCrcShare),          "split=" + n(f.splitMs),
         "garbage=" + n(f.garbagePerSecond), "unplug=" + n(f.unplugAfterSeconds.value_or(-1))};
     faults.removeAll(QString());
+    return faults.join(' ');
+}
+
+// Every option's value as text, so that one table can check any of them.
+QMap<QString, QString> Fields(const sim::Options& o) {
+    const auto n = [](auto value) { return QString::number(value); };
+    QStringList addresses;
+    for (const std::uint8_t address : o.addresses) {
+        addresses << n(address);
+    }
+    QStringList moduleFaults;
+    for (const auto& [address, faults] : o.moduleFaults) {
+        moduleFaults << n(address) + ": " + FaultsText(faults);
+    }
     return {
-        {"address", n(o.address)},
+        {"address", addresses.join(' ')},
+        {"module faults", moduleFaults.join(", ")},
         {"humidity", n(o.humidity)},
         {"temperature", n(o.temperature)},
         {"drift", o.drift ? "on" : "off"},
@@ -36,7 +49,7 @@ QMap<QString, QString> Fields(const sim::Options& o) {
         {"link", QString::fromStdString(o.linkPath)},
         {"log", QString::fromStdString(o.logPath)},
         {"seed", o.seed ? n(*o.seed) : "none"},
-        {"faults", faults.join(' ')},
+        {"faults", FaultsText(o.faults)},
     };
 }
 } // namespace
@@ -59,6 +72,26 @@ private slots:
         QTest::newRow("the last address counts")
             << QStringList{"--address", "3", "--address=5"} << "address"
             << "5";
+        QTest::newRow("a bus") << QStringList{"--address", "1,3,5-7"} << "address"
+                               << "1 3 5 6 7";
+        QTest::newRow("a bus in the order given") << QStringList{"--address=9-7,1"} << "address"
+                                                  << "9 8 7 1";
+        QTest::newRow("no module faults by default") << QStringList{} << "module faults"
+                                                     << "";
+        QTest::newRow("a silent module")
+            << QStringList{"--address", "1-8", "--fault", "silent@5"} << "module faults"
+            << "5: silent crc=0 split=0 garbage=0 unplug=-1";
+        QTest::newRow("a module's fault leaves the bus's")
+            << QStringList{"--address", "1-8", "--fault", "silent@5"} << "faults"
+            << "crc=0 split=0 garbage=0 unplug=-1";
+        // Each module named has the whole bus's faults, given before or after, and its own.
+        QTest::newRow("module faults on top of the bus's")
+            << QStringList{"--address", "1-8",         "--fault", "bad-crc=0.5@3,5",
+                           "--fault",   "short",       "--fault", "exception@5",
+                           "--fault",   "bad-crc=0.1", "--fault", "split=2"}
+            << "module faults"
+            << "3: short crc=0.5 split=2 garbage=0 unplug=-1, "
+               "5: exception short crc=0.5 split=2 garbage=0 unplug=-1";
         QTest::newRow("humidity") << QStringList{"--humidity", "45.5"} << "humidity"
                                   << "4550";
         QTest::newRow("negative temperature")
@@ -109,12 +142,33 @@ private slots:
     void refused_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
+        const QString example = "write a list such as 1-8 or 1,3,5-7";
         QTest::newRow("address 0")
-            << QStringList{"--address", "0"} << "bad --address '0': 1 to 247";
+            << QStringList{"--address", "0"}
+            << "bad --address '0': address 0 is out of range: give addresses from 1 to 247";
         QTest::newRow("address 248")
-            << QStringList{"--address", "248"} << "bad --address '248': 1 to 247";
+            << QStringList{"--address", "248"}
+            << "bad --address '248': address 248 is out of range: give addresses from 1 to 247";
         QTest::newRow("trailing text")
-            << QStringList{"--address", "1x"} << "bad --address '1x': 1 to 247";
+            << QStringList{"--address", "1x"}
+            << "bad --address '1x': '1x' is neither an address nor a range A-B: " + example;
+        QTest::newRow("an address twice")
+            << QStringList{"--address", "1-8,3"}
+            << "bad --address '1-8,3': address 3 is given twice: give each address once";
+        QTest::newRow("fault for a module not on the bus")
+            << QStringList{"--address", "1-8", "--fault", "silent@9"}
+            << "bad --fault 'silent@9': no module at address 9: give addresses of --address";
+        QTest::newRow("fault for the only module's neighbour")
+            << QStringList{"--fault", "silent@2"}
+            << "bad --fault 'silent@2': no module at address 2: give addresses of --address";
+        QTest::newRow("fault without its modules")
+            << QStringList{"--fault", "silent@"}
+            << "bad --fault 'silent@': no address given: " + example;
+        QTest::newRow("line fault for one module")
+            << QStringList{"--fault", "garbage=10@1"}
+            << "bad --fault 'garbage=10@1': garbage is the whole line's: give it without @";
+        QTest::newRow("bad fault for one module") << QStringList{"--fault", "bad-crc=2@1"}
+                                                  << "bad --fault 'bad-crc=2': a share from 0 to 1";
         QTest::newRow("humidity above 100")
             << QStringList{"--humidity", "100.01"} << "bad --humidity '100.01': %RH, 0 to 100";
         QTest::newRow("humidity nan")

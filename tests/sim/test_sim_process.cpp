@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "bytes_util.h"
+#include "codec/protocol.h"
 
 // Runs the built simulator as a client would: through its pseudo-terminal.
 namespace {
@@ -194,6 +195,39 @@ private slots:
         }
         QVERIFY2(timedTries > 0, "the machine never kept the gap under 4.8 ms");
         QCOMPARE(answer, QString("01 03 02 11 C6 34 46"));
+    }
+
+    // A bus of three on one line at 19200 baud, the third module silent.
+    void busOnOneLine_data() {
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QString>("answer"); // without its CRC
+        QTest::addColumn<bool>("sound");
+        QTest::newRow("first module") << "010300000002C40B"
+                                      << "01 03 04 11 94 08 FC" << true;
+        QTest::newRow("second module, its own readings") << "030300000002C5E9"
+                                                         << "03 03 04 11 F8 09 60" << true;
+        QTest::newRow("silent module") << "040300000002C45E"
+                                       << "" << false;
+        // 01 | 03 = 03: the address read collides into a frame with a bad CRC.
+        QTest::newRow("address read collides") << "FA250200000199FE"
+                                               << "03 25 02 00 03" << false;
+    }
+    void busOnOneLine() {
+        QFETCH(QString, request);
+        QFETCH(QString, answer);
+        QFETCH(bool, sound);
+        Simulator sim(
+            {"--no-drift", "--address", "1,3-4", "--fault", "silent@4", "--baud", "19200"});
+        Port port(sim.device());
+        QVERIFY(port.isOpen());
+        QVERIFY(port.setBaud(B19200));
+        QVERIFY(port.write(QByteArray::fromHex(request.toLatin1())));
+        const qsizetype length = answer.isEmpty() ? 1 : (answer.size() + 1) / 3 + 2;
+        const QByteArray received = port.read(length, answer.isEmpty() ? 500 : kWaitMs);
+        QCOMPARE(Hex(received).left(answer.size()), answer);
+        QCOMPARE(received.size(), answer.isEmpty() ? 0 : length);
+        const auto bytes = reinterpret_cast<const std::uint8_t*>(received.constData());
+        QCOMPARE(codec::CrcMatches({bytes, static_cast<std::size_t>(received.size())}), sound);
     }
 
     void commandLine_data() {
