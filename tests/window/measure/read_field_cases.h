@@ -12,14 +12,10 @@ inline const QString kBadLength = QStringLiteral("你输入的数据长度格式
 inline const QString kBadStart = QStringLiteral("你输入的起始地址格式有误!");
 inline const QString kLengthRange = QStringLiteral("你输入的数据长度格式有误,正确的值应该为1-2!");
 
-// Column "fields": station, function, length, start.
-inline void AddReadFieldsColumn() {
-    QTest::addColumn<QStringList>("fields");
-}
-
-// Also "frame" and "awaited", the length of the awaited response.
+// Columns "fields" (station, function, length, start), "frame" and
+// "awaited", the length of the awaited response.
 inline void AcceptedReadRows() {
-    AddReadFieldsColumn();
+    QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("frame");
     QTest::addColumn<int>("awaited");
     const auto row = [](const char* name, const QStringList& fields, const char* frame,
@@ -45,9 +41,10 @@ inline void AcceptedReadRows() {
     row("negative start sends 0", {"1", "3", "1", "-1"}, "01 03 00 00 00 01 84 0A", 7);
 }
 
-// Also "message": the first check that fails, in the order the fields are read.
+// Columns "fields" and "message": the first check that fails, in the order
+// the fields are read.
 inline void RefusedReadRows() {
-    AddReadFieldsColumn();
+    QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("message");
     const auto row = [](const char* name, const QStringList& fields, const QString& message) {
         QTest::newRow(name) << fields << message;
