@@ -69,16 +69,14 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("request");
         QTest::addColumn<QString>("after");
-        QTest::newRow("+1.50") << "150"
-                               << "FA 06 0A 00 00 96 1F F7 "
-                               << "46.50";
-        QTest::newRow("-0.80") << "-80"
-                               << "FA 06 0A 00 FF B0 DF DD "
-                               << "44.20";
+        const auto row = [](const char* name, const char* entry, const char* request,
+                            const char* after) {
+            QTest::newRow(name) << QString(entry) << QString(request) << QString(after);
+        };
+        row("+1.50", "150", "FA 06 0A 00 00 96 1F F7 ", "46.50");
+        row("-0.80", "-80", "FA 06 0A 00 FF B0 DF DD ", "44.20");
         // -2.5 + 65536 = 65533.5 rounds to the even 65534, an offset of -2.
-        QTest::newRow("half to even") << "-2.5"
-                                      << "FA 06 0A 00 FF FE 5F E9 "
-                                      << "44.98";
+        row("half to even", "-2.5", "FA 06 0A 00 FF FE 5F E9 ", "44.98");
     }
 
     void adjustmentShiftsHumidity() {

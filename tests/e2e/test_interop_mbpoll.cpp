@@ -36,6 +36,13 @@ QString Line(int reg, const QString& value) {
     return QStringLiteral("[%1]: \t%2").arg(reg).arg(value);
 }
 
+// A read of both registers by `run` gave these two values.
+void ExpectRegisters(const Run& run, const QString& humidity, const QString& temperature) {
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QVERIFY2(run.out.contains(Line(0, humidity) + "\n" + Line(1, temperature) + "\n"),
+             qPrintable(run.out));
+}
+
 } // namespace
 
 // The virtual module speaks Modbus RTU that a third-party master understands,
@@ -54,17 +61,16 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("humidity");
         QTest::addColumn<QString>("temperature");
-        QTest::newRow("room") << QStringList{"--humidity", "45.5", "--temperature", "23.25"} << "1"
-                              << "4550"
-                              << "2325";
-        QTest::newRow("below zero: two's complement")
-            << QStringList{"--humidity", "80", "--temperature", "-12.5"} << "1"
-            << "8000"
-            << "64286 (-1250)";
-        QTest::newRow("other address")
-            << QStringList{"--address", "17", "--humidity", "0", "--temperature", "0"} << "17"
-            << "0"
-            << "0";
+        const auto row = [](const char* name, const QStringList& simArgs, const char* address,
+                            const char* humidity, const char* temperature) {
+            QTest::newRow(name) << simArgs << QString(address) << QString(humidity)
+                                << QString(temperature);
+        };
+        row("room", {"--humidity", "45.5", "--temperature", "23.25"}, "1", "4550", "2325");
+        row("below zero: two's complement", {"--humidity", "80", "--temperature", "-12.5"}, "1",
+            "8000", "64286 (-1250)");
+        row("other address", {"--address", "17", "--humidity", "0", "--temperature", "0"}, "17",
+            "0", "0");
     }
 
     void readsBothRegisters() {
@@ -76,10 +82,8 @@ private slots:
         SimProcess sim;
         QVERIFY(sim.start(folder.path(), simArgs + QStringList{"--no-drift"}));
 
-        const Run run = Mbpoll(sim.link, {"-a", address, "-r", "0", "-c", "2"});
-        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-        QVERIFY2(run.out.contains(Line(0, humidity) + "\n" + Line(1, temperature) + "\n"),
-                 qPrintable(run.out));
+        ExpectRegisters(Mbpoll(sim.link, {"-a", address, "-r", "0", "-c", "2"}), humidity,
+                        temperature);
     }
 
     void writeOffsetShiftsReading_data() {
@@ -87,19 +91,15 @@ private slots:
         QTest::addColumn<QString>("offset");
         QTest::addColumn<QString>("humidity");
         QTest::addColumn<QString>("temperature");
-        QTest::newRow("humidity +1.50") << "2560"
-                                        << "150"
-                                        << "4700"
-                                        << "2325";
+        const auto row = [](const char* name, const char* reg, const char* offset,
+                            const char* humidity, const char* temperature) {
+            QTest::newRow(name) << QString(reg) << QString(offset) << QString(humidity)
+                                << QString(temperature);
+        };
+        row("humidity +1.50", "2560", "150", "4700", "2325");
         // mbpoll writes 16-bit registers unsigned: negative offsets as their pattern.
-        QTest::newRow("humidity -0.80") << "2560"
-                                        << "65456"
-                                        << "4470"
-                                        << "2325";
-        QTest::newRow("temperature -2.50") << "2562"
-                                           << "65286"
-                                           << "4550"
-                                           << "2075";
+        row("humidity -0.80", "2560", "65456", "4470", "2325");
+        row("temperature -2.50", "2562", "65286", "4550", "2075");
     }
 
     void writeOffsetShiftsReading() {
@@ -116,10 +116,7 @@ private slots:
         QVERIFY2(write.exitCode == 0, qPrintable(write.err));
         QVERIFY2(write.out.contains("Written 1 references."), qPrintable(write.out));
 
-        const Run read = Mbpoll(sim.link, {"-a", "1", "-r", "0", "-c", "2"});
-        QVERIFY2(read.exitCode == 0, qPrintable(read.err));
-        QVERIFY2(read.out.contains(Line(0, humidity) + "\n" + Line(1, temperature) + "\n"),
-                 qPrintable(read.out));
+        ExpectRegisters(Mbpoll(sim.link, {"-a", "1", "-r", "0", "-c", "2"}), humidity, temperature);
     }
 
     void writeAddressRegisterMovesModule() {

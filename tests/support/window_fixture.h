@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "app/frmMain.h"
 #include "codec/protocol.h"
@@ -30,10 +31,16 @@ struct WindowFixture {
         port.openFails = openFails;
         window = std::make_unique<frmMain>(folder.path(), port, messages);
     }
+    // The window with its settings at `location` instead.
+    explicit WindowFixture(const SettingsLocation& location)
+        : window(std::make_unique<frmMain>(location, port, messages)) {}
 
     Ui::frmMain& ui() { return window->ui(); }
     FormState& state() { return window->form().state; }
     QWidget* front() { return FrontPicture(*ui().Picture2); }
+    QTimer& timer() { return *window->form().ui.Timer2; }
+    // Delivers a poll tick as the event loop would, through the window's connection.
+    void tick() { QMetaObject::invokeMethod(&timer(), "timeout"); }
     QString sent() const { return port.writes.isEmpty() ? QString() : Hex(port.writes.last()); }
     QString settingsFile() const {
         QFile file(folder.filePath("comm.set"));

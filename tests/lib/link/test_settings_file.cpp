@@ -65,19 +65,16 @@ private slots:
     void problems_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("text");
-        QTest::newRow("missing") << "missing"
-                                 << "does not exist";
-        QTest::newRow("folder") << "folder"
-                                << "is a folder, not a file";
-        QTest::newRow("named pipe, never opened") << "fifo"
-                                                  << "is a device, pipe or socket, not a file";
-        QTest::newRow("empty") << ""
-                               << "is empty: it holds no port and rate";
-        QTest::newRow("garbled, escaped")
-            << "COM4\t19200\r\n"
-            << "holds no port and rate: it starts \"COM4\\x0919200\\r\\n\"";
-        QTest::newRow("unreadable") << "unreadable"
-                                    << "cannot be read (Permission denied)";
+        const auto row = [](const char* name, const char* kind, const char* text) {
+            QTest::newRow(name) << QString(kind) << QString(text);
+        };
+        row("missing", "missing", "does not exist");
+        row("folder", "folder", "is a folder, not a file");
+        row("named pipe, never opened", "fifo", "is a device, pipe or socket, not a file");
+        row("empty", "", "is empty: it holds no port and rate");
+        row("garbled, escaped", "COM4\t19200\r\n",
+            "holds no port and rate: it starts \"COM4\\x0919200\\r\\n\"");
+        row("unreadable", "unreadable", "cannot be read (Permission denied)");
     }
     void problems() {
         QFETCH(QString, kind);

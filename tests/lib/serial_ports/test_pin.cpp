@@ -38,6 +38,14 @@ void Build(FakeSystem& system) {
     system.Dir(FakeSystem::kSettings + "/COM8");
 }
 
+// The refusal to replace or remove `entry` of the settings folder, which is
+// `what` instead of a link.
+QString NotALink(const QString& entry, const QString& what, const QString& doing) {
+    const QString path = FakeSystem::kSettings + QLatin1Char('/') + entry;
+    return path + " is " + what + ", not a link; not " + doing + " it. Move it away first (mv '" +
+           path + "' '" + path + ".old') if the window should use a pin instead.";
+}
+
 QString LinkText(const FakeSystem& system, const QString& path) {
     return system.view.linkText(path).value_or(QStringLiteral("(no link)"));
 }
@@ -50,81 +58,51 @@ void TestPin::pin_data() {
     QTest::addColumn<int>("outcome");
     QTest::addColumn<QString>("link");    // the text of COMn afterwards
     QTest::addColumn<QString>("message"); // a line the output must hold
+    const auto row = [](const char* name, const char* port, const char* device, Outcome outcome,
+                        const QString& link, const QString& message) {
+        QTest::newRow(name) << QString(port) << QString(device) << int(outcome) << link << message;
+    };
 
     const QString byId =
         QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
-    QTest::newRow("kernel name becomes by-id")
-        << "COM3"
-        << "ttyUSB0" << int(Outcome::Done) << byId << "COM3 -> " + byId + " (now /dev/ttyUSB0)";
-    QTest::newRow("says why")
-        << "com3"
-        << "/dev/ttyUSB0" << int(Outcome::Done) << byId
-        << "Pinned by its stable name in /dev/serial/by-id, not by the kernel "
-           "name /dev/ttyUSB0: the pin stays with this adapter when it is "
-           "plugged in again, elsewhere or in another order.";
-    QTest::newRow("by-path kept as given")
-        << "COM3"
-        << "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0" << int(Outcome::Done)
-        << "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"
-        << "COM3 -> /dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0 (now /dev/ttyUSB0)";
-    QTest::newRow("USB without by-id") << "COM3"
-                                       << "ttyUSB1" << int(Outcome::Done) << "/dev/ttyUSB1"
-                                       << "/dev/ttyUSB1 has no /dev/serial/by-id name: the pin "
-                                          "follows the kernel name, which another adapter may "
-                                          "take after re-plugging.";
-    QTest::newRow("pseudo-terminal") << "COM3"
-                                     << "/dev/pts/3" << int(Outcome::Done) << "/dev/pts/3"
-                                     << "COM3 -> /dev/pts/3";
-    QTest::newRow("replaces a link") << "COM5"
-                                     << "/dev/pts/3" << int(Outcome::Done) << "/dev/pts/3"
-                                     << "It pointed at /dev/ttyS0 before.";
-    QTest::newRow("COM16 is the last") << "COM16"
-                                       << "/dev/pts/3" << int(Outcome::Done) << "/dev/pts/3"
-                                       << "COM16 -> /dev/pts/3";
-    QTest::newRow("COM17") << "COM17"
-                           << "/dev/pts/3" << int(Outcome::Usage) << "(no link)"
-                           << "COM17: not a port of the window, which offers COM1 to COM16";
-    QTest::newRow("COM0") << "COM0"
-                          << "/dev/pts/3" << int(Outcome::Usage) << "(no link)"
-                          << "COM0: not a port of the window, which offers COM1 to COM16";
-    QTest::newRow("regular file as device")
-        << "COM3"
-        << "/home/op/notes.txt" << int(Outcome::Usage) << "(no link)"
-        << "/home/op/notes.txt is a regular file, not a serial device; pin a device or a link to "
-           "one";
-    QTest::newRow("a device but no terminal")
-        << "COM3"
-        << "null" << int(Outcome::Usage) << "(no link)"
-        << "/dev/null is a device but not a terminal, so no serial port; pin a serial device or "
-           "a link to one";
-    QTest::newRow("a window port is no device")
-        << "COM3"
-        << "com5" << int(Outcome::Usage) << "(no link)"
-        << "COM5 is a port of the window, not a device; pin a device or a link to one";
-    QTest::newRow("missing device") << "COM3"
-                                    << "ttyUSB5" << int(Outcome::Missing) << "(no link)"
-                                    << "/dev/ttyUSB5 does not exist; `ht5530k-cli ports` lists "
-                                       "the serial ports there are";
-    QTest::newRow("dangling link as device")
-        << "COM3"
-        << "/home/op/gone" << int(Outcome::Missing) << "(no link)"
-        << "/home/op/gone is a link to /dev/ttyUSB7, which does not exist";
-    QTest::newRow("never over a regular file")
-        << "COM6"
-        << "/dev/pts/3" << int(Outcome::Refused) << "(no link)"
-        << FakeSystem::kSettings +
-               "/COM6 is a regular file, not a link; not replacing it. Move "
-               "it away first (mv '" +
-               FakeSystem::kSettings + "/COM6' '" + FakeSystem::kSettings +
-               "/COM6.old') if the window should use a pin instead.";
-    QTest::newRow("never over a folder")
-        << "COM8"
-        << "/dev/pts/3" << int(Outcome::Refused) << "(no link)"
-        << FakeSystem::kSettings +
-               "/COM8 is a folder, not a link; not replacing it. Move it away "
-               "first (mv '" +
-               FakeSystem::kSettings + "/COM8' '" + FakeSystem::kSettings +
-               "/COM8.old') if the window should use a pin instead.";
+    const QString byPath = QStringLiteral("/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0");
+    const QString pts = QStringLiteral("/dev/pts/3");
+    const QString none = QStringLiteral("(no link)");
+    const QString notAPort =
+        QStringLiteral(": not a port of the window, which offers COM1 to COM16");
+    row("kernel name becomes by-id", "COM3", "ttyUSB0", Outcome::Done, byId,
+        "COM3 -> " + byId + " (now /dev/ttyUSB0)");
+    row("says why", "com3", "/dev/ttyUSB0", Outcome::Done, byId,
+        "Pinned by its stable name in /dev/serial/by-id, not by the kernel name /dev/ttyUSB0: "
+        "the pin stays with this adapter when it is plugged in again, elsewhere or in another "
+        "order.");
+    row("by-path kept as given", "COM3", "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0",
+        Outcome::Done, byPath, "COM3 -> " + byPath + " (now /dev/ttyUSB0)");
+    row("USB without by-id", "COM3", "ttyUSB1", Outcome::Done, "/dev/ttyUSB1",
+        "/dev/ttyUSB1 has no /dev/serial/by-id name: the pin follows the kernel name, which "
+        "another adapter may take after re-plugging.");
+    row("pseudo-terminal", "COM3", "/dev/pts/3", Outcome::Done, pts, "COM3 -> /dev/pts/3");
+    row("replaces a link", "COM5", "/dev/pts/3", Outcome::Done, pts,
+        "It pointed at /dev/ttyS0 before.");
+    row("COM16 is the last", "COM16", "/dev/pts/3", Outcome::Done, pts, "COM16 -> /dev/pts/3");
+    row("COM17", "COM17", "/dev/pts/3", Outcome::Usage, none, "COM17" + notAPort);
+    row("COM0", "COM0", "/dev/pts/3", Outcome::Usage, none, "COM0" + notAPort);
+    row("regular file as device", "COM3", "/home/op/notes.txt", Outcome::Usage, none,
+        "/home/op/notes.txt is a regular file, not a serial device; pin a device or a link to "
+        "one");
+    row("a device but no terminal", "COM3", "null", Outcome::Usage, none,
+        "/dev/null is a device but not a terminal, so no serial port; pin a serial device or a "
+        "link to one");
+    row("a window port is no device", "COM3", "com5", Outcome::Usage, none,
+        "COM5 is a port of the window, not a device; pin a device or a link to one");
+    row("missing device", "COM3", "ttyUSB5", Outcome::Missing, none,
+        "/dev/ttyUSB5 does not exist; `ht5530k-cli ports` lists the serial ports there are");
+    row("dangling link as device", "COM3", "/home/op/gone", Outcome::Missing, none,
+        "/home/op/gone is a link to /dev/ttyUSB7, which does not exist");
+    row("never over a regular file", "COM6", "/dev/pts/3", Outcome::Refused, none,
+        NotALink("COM6", "a regular file", "replacing"));
+    row("never over a folder", "COM8", "/dev/pts/3", Outcome::Refused, none,
+        NotALink("COM8", "a folder", "replacing"));
 }
 
 void TestPin::pin() {
@@ -152,26 +130,18 @@ void TestPin::unpin_data() {
     QTest::addColumn<int>("outcome");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("entryLeft"); // COMn still there afterwards
-
-    QTest::newRow("removes the link") << "COM5" << int(Outcome::Done)
-                                      << "Removed COM5 -> /dev/ttyS0\nCOM5 is now /dev/ttyS4, "
-                                         "which does not exist"
-                                      << false;
-    QTest::newRow("nothing pinned")
-        << "COM4" << int(Outcome::Done)
-        << "COM4 is not pinned in " + FakeSystem::kSettings + "; nothing to remove" << false;
-    QTest::newRow("regular file stays")
-        << "COM6" << int(Outcome::Refused)
-        << FakeSystem::kSettings +
-               "/COM6 is a regular file, not a "
-               "link; not removing it. Move it "
-               "away first (mv '" +
-               FakeSystem::kSettings + "/COM6' '" + FakeSystem::kSettings +
-               "/COM6.old') if the window should use a pin instead."
-        << true;
-    QTest::newRow("COM17") << "COM17" << int(Outcome::Usage)
-                           << "COM17: not a port of the window, which offers COM1 to COM16"
-                           << false;
+    const auto row = [](const char* name, const char* port, Outcome outcome, const QString& message,
+                        bool entryLeft) {
+        QTest::newRow(name) << QString(port) << int(outcome) << message << entryLeft;
+    };
+    row("removes the link", "COM5", Outcome::Done,
+        "Removed COM5 -> /dev/ttyS0\nCOM5 is now /dev/ttyS4, which does not exist", false);
+    row("nothing pinned", "COM4", Outcome::Done,
+        "COM4 is not pinned in " + FakeSystem::kSettings + "; nothing to remove", false);
+    row("regular file stays", "COM6", Outcome::Refused,
+        NotALink("COM6", "a regular file", "removing"), true);
+    row("COM17", "COM17", Outcome::Usage,
+        "COM17: not a port of the window, which offers COM1 to COM16", false);
 }
 
 void TestPin::unpin() {

@@ -107,47 +107,29 @@ void TestPortList::rows_data() {
     QTest::addColumn<QString>("holders");
     QTest::addColumn<QString>("access");
 
-    QTest::newRow("FTDI") << "/dev/ttyUSB0"
-                          << "usb"
-                          << "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 "
-                             "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"
-                          << "FT232R USB UART|FTDI|A50285BI|0403:6001|ftdi_sio"
-                          << "COM1"
-                          << "4321 minicom: lock file /var/lock/LCK..ttyUSB0"
-                          << "group dialout";
-    QTest::newRow("CH340 named by udev") << "/dev/ttyUSB1"
-                                         << "usb"
-                                         << "/dev/serial/by-id/usb-1a86_USB_Serial-if00-port0 "
-                                            "/dev/serial/by-path/pci-0000:00:14.0-usb-0:3:1.0-port0"
-                                         << "CH340 serial converter|QinHeng Electronics||"
-                                            "1a86:7523|ch341"
-                                         << "COM2"
-                                         << ""
-                                         << "group dialout";
-    QTest::newRow("ACM") << "/dev/ttyACM0"
-                         << "usb"
-                         << "/dev/serial/by-id/usb-Arduino_Uno_85735313233351A0A1E1-if00"
-                         << "Arduino Uno|Arduino (www.arduino.cc)|85735313233351A0A1E1|"
-                            "2341:0043|cdc_acm"
-                         << ""
-                         << ""
-                         << "group dialout";
+    const auto row = [](const char* name, const char* device, const char* kind, const char* names,
+                        const char* facts, const char* windowPorts, const char* holders,
+                        const char* access) {
+        QTest::newRow(name) << QString(device) << QString(kind) << QString(names) << QString(facts)
+                            << QString(windowPorts) << QString(holders) << QString(access);
+    };
+    row("FTDI", "/dev/ttyUSB0", "usb",
+        "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 "
+        "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0",
+        "FT232R USB UART|FTDI|A50285BI|0403:6001|ftdi_sio", "COM1",
+        "4321 minicom: lock file /var/lock/LCK..ttyUSB0", "group dialout");
+    row("CH340 named by udev", "/dev/ttyUSB1", "usb",
+        "/dev/serial/by-id/usb-1a86_USB_Serial-if00-port0 "
+        "/dev/serial/by-path/pci-0000:00:14.0-usb-0:3:1.0-port0",
+        "CH340 serial converter|QinHeng Electronics||1a86:7523|ch341", "COM2", "", "group dialout");
+    row("ACM", "/dev/ttyACM0", "usb", "/dev/serial/by-id/usb-Arduino_Uno_85735313233351A0A1E1-if00",
+        "Arduino Uno|Arduino (www.arduino.cc)|85735313233351A0A1E1|2341:0043|cdc_acm", "", "",
+        "group dialout");
     // COM1 is ttyUSB0 while that adapter is plugged in, so no COM number opens ttyS0.
-    QTest::newRow("UART") << "/dev/ttyS0"
-                          << "uart"
-                          << ""
-                          << "||||"
-                          << ""
-                          << ""
-                          << "group dialout";
+    row("UART", "/dev/ttyS0", "uart", "", "||||", "", "", "group dialout");
     // The simulator at the other end is not a second holder.
-    QTest::newRow("pseudo-terminal") << "/dev/pts/3"
-                                     << "pseudo-terminal"
-                                     << ""
-                                     << "||||"
-                                     << "COM3"
-                                     << ""
-                                     << "crw--w---- root dialout";
+    row("pseudo-terminal", "/dev/pts/3", "pseudo-terminal", "", "||||", "COM3", "",
+        "crw--w---- root dialout");
 }
 
 void TestPortList::rows() {

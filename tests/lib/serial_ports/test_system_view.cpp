@@ -41,22 +41,20 @@ void TestSystemView::resolvesInsideRoot_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected"); // empty: leads nowhere
 
-    QTest::newRow("plain file") << "/dev/ttyUSB0"
-                                << "/dev/ttyUSB0";
-    QTest::newRow("relative link") << "/dev/serial/by-id/usb-x"
-                                   << "/dev/ttyUSB0";
-    QTest::newRow("absolute link stays in root") << "/home/op/COM3"
-                                                 << "/dev/ttyUSB0";
-    QTest::newRow("link to a link") << "/home/op/COM4"
-                                    << "/dev/ttyUSB0";
-    QTest::newRow("folder link in the middle") << "/var/lock/LCK..ttyUSB0"
-                                               << "/run/lock/LCK..ttyUSB0";
+    const auto row = [](const char* name, const char* path, const char* expected) {
+        QTest::newRow(name) << QString(path) << QString(expected);
+    };
+    row("plain file", "/dev/ttyUSB0", "/dev/ttyUSB0");
+    row("relative link", "/dev/serial/by-id/usb-x", "/dev/ttyUSB0");
+    row("absolute link stays in root", "/home/op/COM3", "/dev/ttyUSB0");
+    row("link to a link", "/home/op/COM4", "/dev/ttyUSB0");
+    row("folder link in the middle", "/var/lock/LCK..ttyUSB0", "/run/lock/LCK..ttyUSB0");
     // ".." after a link goes up from where the link leads, as in sysfs.
-    QTest::newRow("dot-dot after a link") << "/sys/class/tty/ttyUSB0/device/.."
-                                          << "/sys/devices/usb1/1-2/1-2:1.0";
-    QTest::newRow("dangling") << "/home/op/COM5" << QString();
-    QTest::newRow("loop") << "/home/op/loop" << QString();
-    QTest::newRow("missing") << "/dev/ttyUSB9" << QString();
+    row("dot-dot after a link", "/sys/class/tty/ttyUSB0/device/..",
+        "/sys/devices/usb1/1-2/1-2:1.0");
+    row("dangling", "/home/op/COM5", "");
+    row("loop", "/home/op/loop", "");
+    row("missing", "/dev/ttyUSB9", "");
 }
 
 void TestSystemView::resolvesInsideRoot() {

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "app/cached_panel_style.h"
+#include "window/app/painting.h"
 
 namespace {
 
@@ -16,17 +17,7 @@ namespace {
 // place to place, so a picture taken elsewhere shows.
 struct Panel {
     explicit Panel(bool cached) {
-        QImage pattern(7, 5, QImage::Format_RGB32);
-        for (int y = 0; y < pattern.height(); ++y) {
-            for (int x = 0; x < pattern.width(); ++x) {
-                pattern.setPixel(x, y, qRgb(160 + 12 * x, 224 - 20 * y, 200));
-            }
-        }
-        QPalette palette = parent.palette();
-        palette.setBrush(QPalette::Window, QBrush(pattern));
-        parent.setPalette(palette);
-        parent.setAutoFillBackground(true);
-        parent.resize(200, 100);
+        PatternPanel(parent, {7, 5}, qRgb(160, 224, 200), 12, 20, {200, 100});
         box->setGeometry(20, 20, 150, 50);
         QFont font = box->font();
         font.setPointSize(30);
@@ -43,16 +34,6 @@ struct Panel {
 
 using Change = std::function<void(Panel&)>;
 
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* event) override {
-        count += event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
-    int count = 0;
-};
-
 } // namespace
 
 Q_DECLARE_METATYPE(Change)
@@ -64,11 +45,6 @@ private slots:
 
     void sameAsTheStyle_data() {
         QTest::addColumn<Change>("change");
-        const auto palette = [](QWidget& widget, QPalette::ColorRole role, QColor colour) {
-            QPalette p = widget.palette();
-            p.setColor(role, colour);
-            widget.setPalette(p);
-        };
         QTest::newRow("new text") << Change(
             [](Panel& p) { p.box->setText(QStringLiteral("100.00")); });
         QTest::newRow("narrower text")
@@ -77,9 +53,9 @@ private slots:
         QTest::newRow("disabled") << Change([](Panel& p) { p.box->setEnabled(false); });
         QTest::newRow("parent disabled") << Change([](Panel& p) { p.parent.setEnabled(false); });
         QTest::newRow("box base colour")
-            << Change([=](Panel& p) { palette(*p.box, QPalette::Base, Qt::yellow); });
+            << Change([](Panel& p) { SetColour(*p.box, QPalette::Base, Qt::yellow); });
         QTest::newRow("parent background")
-            << Change([=](Panel& p) { palette(p.parent, QPalette::Window, Qt::darkCyan); });
+            << Change([](Panel& p) { SetColour(p.parent, QPalette::Window, Qt::darkCyan); });
         QTest::newRow("resized") << Change([](Panel& p) { p.box->resize(120, 40); });
         QTest::newRow("moved") << Change([](Panel& p) { p.box->move(5, 33); });
         QTest::newRow("no frame") << Change([](Panel& p) { p.box->setFrame(false); });
@@ -101,12 +77,11 @@ private slots:
         cached.parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&cached.parent));
         QTest::qWait(20); // the first painting over
-        PaintCounter parentPaints(cached.parent);
-        PaintCounter boxPaints(*cached.box);
+        PaintLog log({&cached.parent, cached.box});
         cached.box->setText(QStringLiteral("45.68"));
-        QTRY_COMPARE(boxPaints.count, 1);
+        QTRY_COMPARE(log.count(cached.box), 1);
         QCoreApplication::processEvents();
-        QCOMPARE(parentPaints.count, 0);
+        QCOMPARE(log.count(&cached.parent), 0);
     }
 };
 

@@ -1,6 +1,9 @@
 #include <QtTest>
 
-#include "support/window_fixture.h"
+#include "support/window_checks.h"
+#include "window/measure/read_field_cases.h"
+#include "window/module_setup/address_change_cases.h"
+#include "window/module_setup/adjustment_cases.h"
 
 // Every text box given texts an operator (or a paste) can put there, for every
 // command that reads it. The expected message or frame follows the documented
@@ -71,20 +74,10 @@ struct Expectation {
     QList<Outcome> numbers; // 1e308, -0, -1e308, 1e-400, 2
 };
 
-const QString kStation = QStringLiteral("你输入的设备地址格式有误!");
-const QString kFunction = QStringLiteral("你输入的功能码格式有误!");
-const QString kLength = QStringLiteral("你输入的数据长度格式有误!");
-const QString kStart = QStringLiteral("你输入的起始地址格式有误!");
-const QString kLengthRange = QStringLiteral("你输入的数据长度格式有误,正确的值应该为1-2!");
 const QString kInterval =
     QStringLiteral("你输入的定时时长格式有误，应该为数字，值范围为100-60000!");
 const QString kIntervalRange =
     QStringLiteral("你输入的定时时长格式有误，应该为数字，值范围为50-60000!");
-const QString kValue = QStringLiteral("你输入的值有误!");
-const QString kOld = QStringLiteral("你输入的原设备地址格式有误!");
-const QString kNew = QStringLiteral("你输入的目标设备地址格式有误!");
-const QString kAddressRange = QStringLiteral("请指定正确的设备地址，正确值范围为1-35");
-const QString kAddressAbove = QStringLiteral("请指定正确的设备地址，正确值范围为1-35!");
 
 // A read with the fields after start-up (1, 3, 0, 1) except the one under test.
 const QString kRead = QStringLiteral("01 03 00 00 00 01 84 0A");
@@ -93,7 +86,7 @@ QList<Expectation> Expectations() {
     // Station, start and data length take the integer part, the function code
     // rounds half to even; a byte outside 0..255 is sent as 0.
     const Outcome station0 = F("00 03 00 00 00 01 85 DB");
-    const Outcome station = M(kStation);
+    const Outcome station = M(kBadStation);
     const QList<Outcome> stationNumbers{station0, station0, station0, station0,
                                         F("02 03 00 00 00 01 84 39")};
     const Outcome function0 = F("01 00 00 00 00 01 C0 0A");
@@ -109,17 +102,17 @@ QList<Expectation> Expectations() {
     const QString huge = QStringLiteral("1") + QString(306, QLatin1Char('0'));
     const QString hugeMinus = QStringLiteral("-") + QString(306, QLatin1Char('9'));
     const Outcome adjust0 = F("FA 06 0A 00 00 00 9F 99");
-    const Outcome addressRange = M(kAddressRange);
+    const Outcome addressRange = M(kAddressBelow);
 
     return {
         {"txtStationID", Command::Once, station, stationNumbers},
         {"txtStationID", Command::Tick, station, stationNumbers},
-        {"txtFunID", Command::Once, M(kFunction), functionNumbers},
-        {"txtFunID", Command::Tick, M(kFunction), functionNumbers},
-        {"txtStartID", Command::Once, M(kStart), startNumbers},
-        {"txtStartID", Command::Tick, M(kStart), startNumbers},
+        {"txtFunID", Command::Once, M(kBadFunction), functionNumbers},
+        {"txtFunID", Command::Tick, M(kBadFunction), functionNumbers},
+        {"txtStartID", Command::Once, M(kBadStart), startNumbers},
+        {"txtStartID", Command::Tick, M(kBadStart), startNumbers},
         {"txtStartID", Command::Receive, both, {both, both, B("old", "old"), both, both}},
-        {"txtDataLength", Command::Once, M(kLength), lengthNumbers},
+        {"txtDataLength", Command::Once, M(kBadLength), lengthNumbers},
         // A poll first repairs a data length that is not a number to "1".
         {"txtDataLength", Command::Tick, F(kRead), lengthNumbers},
         {"txtTimerSet",
@@ -130,8 +123,8 @@ QList<Expectation> Expectations() {
         // Single precision: 1e308 does not fit; -0 and 0 are sent as 0.
         {"txtsetValue_0",
          Command::Set,
-         M(kValue),
-         {M(kValue), adjust0, M(kValue), adjust0, F("FA 06 0A 00 00 02 1E 58")}},
+         M(kBadAdjustment),
+         {M(kBadAdjustment), adjust0, M(kBadAdjustment), adjust0, F("FA 06 0A 00 00 02 1E 58")}},
         {"txtTAdj",
          Command::Receive,
          B("old", "60.00"),
@@ -145,12 +138,13 @@ QList<Expectation> Expectations() {
         // Changing to 3: a current address above 255 is refused as malformed.
         {"txtSetID_0",
          Command::Change,
-         M(kOld),
-         {M(kOld), addressRange, addressRange, addressRange, F("02 06 0B 00 00 03 CB DC")}},
+         M(kBadCurrentAddress),
+         {M(kBadCurrentAddress), addressRange, addressRange, addressRange,
+          F("02 06 0B 00 00 03 CB DC")}},
         // Changing from 1.
         {"txtSetID_1",
          Command::Change,
-         M(kNew),
+         M(kBadNewAddress),
          {M(kAddressAbove), addressRange, addressRange, addressRange,
           F("01 06 0B 00 00 02 0A 2F")}},
     };
@@ -181,9 +175,6 @@ Q_DECLARE_METATYPE(Outcome)
 
 class TestFieldInputs : public QObject {
     Q_OBJECT
-
-    static QTimer& Timer(WindowFixture& f) { return *f.window->form().ui.Timer2; }
-    static void Tick(WindowFixture& f) { QMetaObject::invokeMethod(&Timer(f), "timeout"); }
 
 private slots:
     void fieldText_data() {
@@ -228,14 +219,14 @@ private slots:
         case Command::Tick:
             f.ui().cmdOneM->click();
             box->setText(text);
-            Tick(f);
+            f.tick();
             QCOMPARE(f.ui().lblCounter->text(), QStringLiteral("2")); // counted either way
-            QCOMPARE(Timer(f).isActive(), expected.kind != Outcome::Message);
+            QCOMPARE(f.timer().isActive(), expected.kind != Outcome::Message);
             break;
         case Command::Cycle:
             box->setText(text);
             f.ui().cmdOneM->click();
-            QVERIFY(!Timer(f).isActive());
+            QVERIFY(!f.timer().isActive());
             break;
         case Command::Set:
             box->setText(text);
@@ -261,16 +252,10 @@ private slots:
 
         switch (expected.kind) {
         case Outcome::Message:
-            QCOMPARE(f.messages.texts(), QStringList{expected.text});
-            QCOMPARE(f.messages.shown[0].title, kProductName);
-            QVERIFY(f.port.writes.isEmpty());
-            QCOMPARE(f.ui().txtCommand->text(), QStringLiteral("before"));
+            ExpectRefused(f, expected.text);
             break;
         case Outcome::Frame:
-            QVERIFY(f.messages.shown.isEmpty());
-            QCOMPARE(f.port.writes.size(), 1);
-            QCOMPARE(f.sent(), expected.text);
-            QCOMPARE(f.ui().txtCommand->text(), expected.text + ' ');
+            ExpectSent(f, expected.text);
             break;
         case Outcome::Boxes:
             QVERIFY(f.messages.shown.isEmpty());

@@ -14,10 +14,6 @@ class TestInputFlood : public QObject {
     static constexpr qsizetype kBuffer = CommControl::kInBufferSize;
     static constexpr qsizetype kLongestText = 3 * kBuffer; // " XX" per byte
 
-    static void Tick(WindowFixture& f) {
-        QMetaObject::invokeMethod(f.window->form().ui.Timer2, "timeout");
-    }
-
     static QByteArray Chunk(QRandomGenerator& random) {
         QByteArray chunk(random.bounded(1, 4097), '\0');
         for (char& byte : chunk) {
@@ -40,7 +36,7 @@ private slots:
             QVERIFY(f.port.inBufferCount() <= kBuffer);
             QVERIFY(f.ui().txtState->toPlainText().size() <= kLongestText);
             if (random.bounded(4) == 0) {
-                Tick(f);
+                f.tick();
                 ++ticks;
             }
         }
@@ -49,7 +45,7 @@ private slots:
         QCOMPARE(f.ui().lblCounter->text(), QString::number(ticks + 1));
 
         // Still in order: the next poll's response is decoded.
-        Tick(f);
+        f.tick();
         const QByteArray response = ReadResponse(1, {1234, 5678});
         f.port.deliver(response);
         QCOMPARE(f.ui().txtValue_0->text(), QStringLiteral("12.34"));

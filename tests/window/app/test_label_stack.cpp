@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "app/label_stack.h"
+#include "window/app/painting.h"
 
 namespace {
 
@@ -28,17 +29,7 @@ QPixmap Disc(QColor colour) {
 // Three lights in one place on a patterned panel, one of them narrower.
 struct Stack {
     explicit Stack(bool pictures) {
-        QImage pattern(5, 3, QImage::Format_RGB32);
-        for (int y = 0; y < pattern.height(); ++y) {
-            for (int x = 0; x < pattern.width(); ++x) {
-                pattern.setPixel(x, y, qRgb(150 + 20 * x, 230 - 30 * y, 210));
-            }
-        }
-        QPalette palette = parent.palette();
-        palette.setBrush(QPalette::Window, QBrush(pattern));
-        parent.setPalette(palette);
-        parent.setAutoFillBackground(true);
-        parent.resize(60, 20);
+        PatternPanel(parent, {5, 3}, qRgb(150, 230, 210), 20, 30, {60, 20});
         const std::array<QColor, 3> colours{Qt::red, Qt::yellow, Qt::green};
         for (int i = 0; i < 3; ++i) {
             lights[i] = new QLabel(&parent);
@@ -77,12 +68,9 @@ private slots:
             << QList<Change>{raise(1), Change([](Stack& s) { s.lights[1]->hide(); })};
         QTest::newRow("one moved")
             << QList<Change>{raise(2), Change([](Stack& s) { s.lights[2]->move(30, 3); })};
-        QTest::newRow("parent background")
-            << QList<Change>{raise(1), Change([](Stack& s) {
-                                 QPalette p = s.parent.palette();
-                                 p.setColor(QPalette::Window, Qt::darkCyan);
-                                 s.parent.setPalette(p);
-                             })};
+        QTest::newRow("parent background") << QList<Change>{
+            raise(1),
+            Change([](Stack& s) { SetColour(s.parent, QPalette::Window, Qt::darkCyan); })};
     }
     void sameAsPaintedInTurn() {
         QFETCH(QList<Change>, changes);
@@ -111,33 +99,13 @@ private slots:
             pictures.lights[i]->raise();
             QTest::qWait(20);
         }
-        QList<QObject*> painted;
-        PaintLog log(painted, {&pictures.parent, pictures.lights[0], pictures.lights[1],
-                               pictures.lights[2]});
+        PaintLog log(
+            {&pictures.parent, pictures.lights[0], pictures.lights[1], pictures.lights[2]});
         pictures.lights[0]->raise();
-        QTRY_VERIFY(!painted.isEmpty());
+        QTRY_VERIFY(!log.painted.isEmpty());
         QCoreApplication::processEvents();
-        QCOMPARE(painted, QList<QObject*>{pictures.lights[0]});
+        QCOMPARE(log.painted, QList<QObject*>{pictures.lights[0]});
     }
-
-private:
-    class PaintLog : public QObject {
-    public:
-        PaintLog(QList<QObject*>& painted, const QList<QWidget*>& widgets) : m_painted(painted) {
-            for (QWidget* widget : widgets) {
-                widget->installEventFilter(this);
-            }
-        }
-        bool eventFilter(QObject* watched, QEvent* event) override {
-            if (event->type() == QEvent::Paint) {
-                m_painted.append(watched);
-            }
-            return false;
-        }
-
-    private:
-        QList<QObject*>& m_painted;
-    };
 };
 
 QTEST_MAIN(TestLabelStack)

@@ -11,23 +11,17 @@ private slots:
         QTest::addColumn<QString>("phone");
         QTest::addColumn<QString>("web");
         QTest::addColumn<QString>("line");
-        QTest::newRow("nothing given: version and help")
-            << ""
-            << "" << QStringLiteral("技术支持：Varnik传感器  版本：2.3.4  帮助：man ht5530k");
-        QTest::newRow("telephone only")
-            << "+44 20 7946 0123"
-            << "" << QStringLiteral("技术支持：Varnik传感器  电话：+44 20 7946 0123");
-        QTest::newRow("web address only")
-            << ""
-            << "www.example.com" << QStringLiteral("技术支持：Varnik传感器  网址：www.example.com");
-        QTest::newRow("both")
-            << "+44 20 7946 0123"
-            << "www.example.com"
-            << QStringLiteral(
-                   "技术支持：Varnik传感器  电话：+44 20 7946 0123  网址：www.example.com");
-        QTest::newRow("non-ASCII address")
-            << "" << QStringLiteral("例子.测试")
-            << QStringLiteral("技术支持：Varnik传感器  网址：例子.测试");
+        const auto row = [](const char* name, const char* phone, const QString& web,
+                            const QString& line) {
+            QTest::newRow(name) << QString(phone) << web << line;
+        };
+        const QString support = QStringLiteral("技术支持：Varnik传感器  ");
+        row("nothing given: version and help", "", "", support + "版本：2.3.4  帮助：man ht5530k");
+        row("telephone only", "+44 20 7946 0123", "", support + "电话：+44 20 7946 0123");
+        row("web address only", "", "www.example.com", support + "网址：www.example.com");
+        row("both", "+44 20 7946 0123", "www.example.com",
+            support + "电话：+44 20 7946 0123  网址：www.example.com");
+        row("non-ASCII address", "", QStringLiteral("例子.测试"), support + "网址：例子.测试");
     }
     void forms() {
         QFETCH(QString, phone);

@@ -6,11 +6,6 @@
 class TestPolling : public QObject {
     Q_OBJECT
 
-    static QTimer& Timer(WindowFixture& f) { return *f.window->form().ui.Timer2; }
-
-    // Delivers a tick as the event loop would, through the window's connection.
-    static void Tick(WindowFixture& f) { QMetaObject::invokeMethod(&Timer(f), "timeout"); }
-
 private slots:
     void interval_data() {
         QTest::addColumn<QString>("text");
@@ -43,9 +38,9 @@ private slots:
         QCOMPARE(f.ui().lblCounter->text(), QStringLiteral("1"));
         QCOMPARE(f.ui().lblErrCounter->text(), QStringLiteral("1"));
         QCOMPARE(f.state().RecCount, 1);
-        QCOMPARE(Timer(f).isActive(), interval > 0);
+        QCOMPARE(f.timer().isActive(), interval > 0);
         if (interval > 0) {
-            QCOMPARE(Timer(f).interval(), interval);
+            QCOMPARE(f.timer().interval(), interval);
             QVERIFY(f.messages.shown.isEmpty());
             QVERIFY(f.port.writes.isEmpty()); // the first poll is one interval later
         } else {
@@ -58,22 +53,22 @@ private slots:
         f.ui().cmdOneM->click();
         f.ui().txtTimerSet->setText("10");
         f.ui().cmdOneM->click();
-        QVERIFY(Timer(f).isActive());
-        QCOMPARE(Timer(f).interval(), 1000);
+        QVERIFY(f.timer().isActive());
+        QCOMPARE(f.timer().interval(), 1000);
     }
 
     void tickCountsAndSends() {
         WindowFixture f;
         f.ui().cmdOneM->click();
-        Tick(f);
-        Tick(f);
+        f.tick();
+        f.tick();
         QCOMPARE(f.ui().lblCounter->text(), QStringLiteral("3"));
         QCOMPARE(f.port.writes.size(), 2);
         f.port.deliver(ReadResponse(1, {4321}));
         QCOMPARE(f.ui().txtValue_0->text(), QStringLiteral("43.21"));
         QCOMPARE(f.ui().lblErrCounter->text(), QStringLiteral("2"));
         f.ui().cmdStopOnce->click();
-        QVERIFY(!Timer(f).isActive());
+        QVERIFY(!f.timer().isActive());
         QCOMPARE(f.ui().lblCounter->text(), QStringLiteral("3"));
         f.ui().cmdOneM->click();
         QCOMPARE(f.ui().lblCounter->text(), QStringLiteral("1"));
@@ -83,16 +78,16 @@ private slots:
     void pollCountWrapsAfter65536() {
         WindowFixture f;
         f.ui().lblCounter->setText("65535");
-        Tick(f);
+        f.tick();
         QCOMPARE(f.ui().lblCounter->text(), QStringLiteral("65536"));
-        Tick(f);
+        f.tick();
         QCOMPARE(f.ui().lblCounter->text(), QStringLiteral("1"));
     }
 
     void dataLengthRepaired() {
         WindowFixture f;
         f.ui().txtDataLength->setText("two");
-        Tick(f);
+        f.tick();
         QCOMPARE(f.ui().txtDataLength->text(), QStringLiteral("1"));
         QCOMPARE(f.sent(), QStringLiteral("01 03 00 00 00 01 84 0A"));
         QVERIFY(f.messages.shown.isEmpty());
@@ -102,16 +97,16 @@ private slots:
         WindowFixture f;
         f.ui().cmdOneM->click();
         f.port.unplug();
-        Tick(f);
-        Tick(f);
-        Tick(f);
+        f.tick();
+        f.tick();
+        f.tick();
         QCOMPARE(f.messages.texts(),
                  QStringList{QStringLiteral("打开串口出错，请确定串口是否已被占用")});
         QCOMPARE(f.ui().lblCounter->text(), QStringLiteral("2")); // only the first tick counted
-        QVERIFY(Timer(f).isActive());
+        QVERIFY(f.timer().isActive());
         // Choosing the port again reopens it and polling resumes by itself.
         emit f.ui().Combo1->activated(f.ui().Combo1->currentIndex());
-        Tick(f);
+        f.tick();
         QCOMPARE(f.ui().lblCounter->text(), QStringLiteral("3"));
         QCOMPARE(f.port.writes.size(), 1);
     }
@@ -120,9 +115,9 @@ private slots:
         WindowFixture f;
         f.ui().cmdOneM->click();
         f.ui().txtStationID->setText("x");
-        Tick(f);
+        f.tick();
         QCOMPARE(f.messages.texts(), QStringList{QStringLiteral("你输入的设备地址格式有误!")});
-        QVERIFY(!Timer(f).isActive());
+        QVERIFY(!f.timer().isActive());
         QCOMPARE(f.ui().lblCounter->text(), QStringLiteral("2"));
     }
 
@@ -133,7 +128,7 @@ private slots:
         int ticksWhileOpen = 0;
         f.messages.whileOpen = [&] {
             if (ticksWhileOpen++ < 3) {
-                Tick(f);
+                f.tick();
             }
         };
         f.ui().comDoOnce->click();

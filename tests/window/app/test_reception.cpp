@@ -36,82 +36,38 @@ private slots:
 
     void decoding_data() {
         QTest::addColumn<QList<int>>("registers");
-        QTest::addColumn<QString>("tAdj");
-        QTest::addColumn<QString>("hAdj");
-        QTest::addColumn<QString>("value0");
-        QTest::addColumn<QString>("value1");
+        QTest::addColumn<QStringList>("corrections"); // txtTAdj, txtHAdj
+        QTest::addColumn<QStringList>("values");      // txtValue_0, txtValue_1
         QTest::addColumn<int>("errCount");
-        QTest::newRow("25.00") << QList<int>{2500} << "0"
-                               << "0"
-                               << "25.00"
-                               << "0" << 1;
-        QTest::newRow("two registers") << QList<int>{2500, 6000} << "0"
-                                       << "0"
-                                       << "25.00"
-                                       << "60.00" << 1;
-        QTest::newRow("200.00") << QList<int>{20000} << "0"
-                                << "0"
-                                << "200.00"
-                                << "0" << 1;
-        QTest::newRow("most negative") << QList<int>{20001} << "0"
-                                       << "0"
-                                       << "-455.35"
-                                       << "0" << 1;
-        QTest::newRow("-1.00") << QList<int>{65436} << "0"
-                               << "0"
-                               << "-1.00"
-                               << "0" << 1;
-        QTest::newRow("-0.02") << QList<int>{65534} << "0"
-                               << "0"
-                               << "-0.02"
-                               << "0" << 1;
-        QTest::newRow("no reading") << QList<int>{65535} << "0"
-                                    << "0"
-                                    << "0"
-                                    << "0" << 2;
-        QTest::newRow("two without reading") << QList<int>{65535, 65535} << "0"
-                                             << "0"
-                                             << "0"
-                                             << "0" << 3;
-        QTest::newRow("correction -1.5") << QList<int>{0} << "-1.5"
-                                         << "0"
-                                         << "-1.50"
-                                         << "0" << 1;
-        QTest::newRow("negative gets none") << QList<int>{65436} << "5"
-                                            << "0"
-                                            << "-1.00"
-                                            << "0" << 1;
-        QTest::newRow("even box uses TAdj") << QList<int>{2500} << "1.25"
-                                            << "0"
-                                            << "26.25"
-                                            << "0" << 1;
-        QTest::newRow("HAdj leaves box 0") << QList<int>{2500} << "0"
-                                           << "1.25"
-                                           << "25.00"
-                                           << "0" << 1;
-        QTest::newRow("odd box uses HAdj") << QList<int>{2500, 2500} << "0"
-                                           << "1.25"
-                                           << "25.00"
-                                           << "26.25" << 1;
-        QTest::newRow("third decimal") << QList<int>{2500} << "0.005"
-                                       << "0"
-                                       << "25.01"
-                                       << "0" << 1;
-        QTest::newRow("correction not a number keeps box") << QList<int>{2500} << ""
-                                                           << "0"
-                                                           << "0"
-                                                           << "0" << 1;
+        const auto row = [](const char* name, const QList<int>& registers,
+                            const QStringList& corrections, const QStringList& values,
+                            int errCount) {
+            QTest::newRow(name) << registers << corrections << values << errCount;
+        };
+        row("25.00", {2500}, {"0", "0"}, {"25.00", "0"}, 1);
+        row("two registers", {2500, 6000}, {"0", "0"}, {"25.00", "60.00"}, 1);
+        row("200.00", {20000}, {"0", "0"}, {"200.00", "0"}, 1);
+        row("most negative", {20001}, {"0", "0"}, {"-455.35", "0"}, 1);
+        row("-1.00", {65436}, {"0", "0"}, {"-1.00", "0"}, 1);
+        row("-0.02", {65534}, {"0", "0"}, {"-0.02", "0"}, 1);
+        row("no reading", {65535}, {"0", "0"}, {"0", "0"}, 2);
+        row("two without reading", {65535, 65535}, {"0", "0"}, {"0", "0"}, 3);
+        row("correction -1.5", {0}, {"-1.5", "0"}, {"-1.50", "0"}, 1);
+        row("negative gets none", {65436}, {"5", "0"}, {"-1.00", "0"}, 1);
+        row("even box uses TAdj", {2500}, {"1.25", "0"}, {"26.25", "0"}, 1);
+        row("HAdj leaves box 0", {2500}, {"0", "1.25"}, {"25.00", "0"}, 1);
+        row("odd box uses HAdj", {2500, 2500}, {"0", "1.25"}, {"25.00", "26.25"}, 1);
+        row("third decimal", {2500}, {"0.005", "0"}, {"25.01", "0"}, 1);
+        row("correction not a number keeps box", {2500}, {"", "0"}, {"0", "0"}, 1);
     }
     void decoding() {
         QFETCH(QList<int>, registers);
-        QFETCH(QString, tAdj);
-        QFETCH(QString, hAdj);
-        QFETCH(QString, value0);
-        QFETCH(QString, value1);
+        QFETCH(QStringList, corrections);
+        QFETCH(QStringList, values);
         QFETCH(int, errCount);
         WindowFixture f;
-        f.ui().txtTAdj->setText(tAdj);
-        f.ui().txtHAdj->setText(hAdj);
+        f.ui().txtTAdj->setText(corrections[0]);
+        f.ui().txtHAdj->setText(corrections[1]);
         Read(f, static_cast<int>(registers.size()));
         QByteArray response = registers.size() == 1
                                   ? ReadResponse(1, {static_cast<std::uint16_t>(registers[0])})
@@ -120,8 +76,8 @@ private slots:
         f.port.deliver(response.left(response.size() - 1));
         QCOMPARE(f.ui().lblErrCounter->text(), QStringLiteral("0")); // below the threshold
         f.port.deliver(response.right(1));
-        QCOMPARE(f.ui().txtValue_0->text(), value0);
-        QCOMPARE(f.ui().txtValue_1->text(), value1);
+        QCOMPARE(f.ui().txtValue_0->text(), values[0]);
+        QCOMPARE(f.ui().txtValue_1->text(), values[1]);
         QCOMPARE(f.ui().lblErrCounter->text(), QString::number(errCount));
         QCOMPARE(f.ui().txtState->toPlainText(), " " + WindowFixture::Hex(response));
         QCOMPARE(f.front(), f.ui().imgConnected);
@@ -130,18 +86,15 @@ private slots:
     void startAddress_data() {
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("value0");
-        QTest::newRow("0") << "0"
-                           << "25.00";
-        QTest::newRow("1") << "1"
-                           << "25.00";
-        QTest::newRow("7") << "7"
-                           << "25.00";
-        QTest::newRow("huge") << "1e300"
-                              << "25.00";
-        QTest::newRow("negative: no box") << "-1"
-                                          << "0";
-        QTest::newRow("not a number: box 0") << "abc"
-                                             << "25.00";
+        const auto row = [](const char* name, const char* start, const char* value0) {
+            QTest::newRow(name) << QString(start) << QString(value0);
+        };
+        row("0", "0", "25.00");
+        row("1", "1", "25.00");
+        row("7", "7", "25.00");
+        row("huge", "1e300", "25.00");
+        row("negative: no box", "-1", "0");
+        row("not a number: box 0", "abc", "25.00");
     }
     void startAddress() {
         QFETCH(QString, start);

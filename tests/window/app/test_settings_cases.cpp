@@ -14,7 +14,7 @@
 #include <QtTest>
 
 #include "link/settings_location.h"
-#include "support/window_fixture.h"
+#include "support/window_checks.h"
 
 // comm.set in every shape it can be found in: what start-up makes of it and
 // what a save leaves behind.
@@ -96,17 +96,6 @@ QStringList Entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
                                   QDir::NoDotAndDotDot);
 }
-
-// The real window over an in-memory port, at a given settings location.
-struct Window {
-    explicit Window(const SettingsLocation& location)
-        : window(std::make_unique<frmMain>(location, port, messages)) {}
-    Ui::frmMain& ui() { return window->ui(); }
-
-    MemoryCommControl port;
-    RecordingMessageBoxes messages;
-    std::unique_ptr<frmMain> window;
-};
 
 QByteArray Garbage() {
     QByteArray bytes(4096, '\0');
@@ -196,17 +185,8 @@ private slots:
         QCOMPARE(target, (setup == Setup::ReadOnlyFolder && refused ? user.filePath("comm.set")
                                                                     : programFile));
         {
-            Window w(location);
-            QVERIFY(w.messages.shown.isEmpty());
-            QCOMPARE(w.ui().Combo1->currentIndex(), portIndex);
-            QCOMPARE(w.ui().Combo2->currentIndex(), baudIndex);
-            QCOMPARE(w.port.settings(), settings);
-            QCOMPARE(w.port.portOpen(), portIndex >= 0);
-            QCOMPARE(w.window->form().state.CommReady, portIndex >= 0);
-            if (portIndex >= 0) {
-                QCOMPARE(int{w.port.openedPort}, portIndex + 1);
-                QCOMPARE(w.port.openedSettings, settings);
-            }
+            WindowFixture w(location);
+            ExpectStartedOn(w, portIndex, baudIndex, settings);
 
             w.ui().Combo1->setCurrentIndex(6);
             w.ui().Combo2->setCurrentIndex(0);
@@ -215,20 +195,14 @@ private slots:
             QVERIFY(w.port.portOpen());
             QCOMPARE(int{w.port.openedPort}, 7);
             QCOMPARE(w.port.openedSettings, QStringLiteral("4800,N,8,1"));
-            QVERIFY(w.window->form().state.CommReady);
+            QVERIFY(w.state().CommReady);
 
-            QCOMPARE(w.messages.shown.size(), 1);
-            const auto& message = w.messages.shown[0];
             const bool failed = setup == Setup::Folder || (setup == Setup::ReadOnlyFile && refused);
             if (failed) {
-                const QString head = QStringLiteral("串口设置保存失败\n") + target + ": ";
-                QVERIFY2(message.text.startsWith(head), qPrintable(message.text));
-                QVERIFY(message.text.size() > head.size()); // the system's reason
-                QCOMPARE(message.title, QStringLiteral("系统信息"));
-                QCOMPARE(message.icon, MessageIcon::Exclamation);
+                ExpectSaveFailed(w.messages, target);
             } else {
-                QCOMPARE(message.text, QStringLiteral("串口设置保存成功"));
-                QCOMPARE(message.title, QStringLiteral("系统提示"));
+                ExpectOnlyMessage(w.messages, QStringLiteral("串口设置保存成功"),
+                                  QStringLiteral("系统提示"), MessageIcon::None);
             }
 
             // Old file or exactly the new one, never damaged, and no stray temporary files.
@@ -244,7 +218,7 @@ private slots:
         }
 
         // The next start finds what the save left.
-        Window next(location);
+        WindowFixture next(location);
         const bool saved = setup != Setup::Folder && !(setup == Setup::ReadOnlyFile && refused);
         QCOMPARE(next.ui().Combo1->currentIndex(), saved ? 6 : portIndex);
         QCOMPARE(next.ui().Combo2->currentIndex(), saved ? 0 : baudIndex);
@@ -255,16 +229,11 @@ private slots:
     // nobody, root included, can create files in /proc.
     void unwritableEverywhereReportsTheFailure() {
         const SettingsLocation location = LocateSettings("/proc", "/proc/ht5530k-settings");
-        Window w(location);
+        WindowFixture w(location);
         QVERIFY(w.messages.shown.isEmpty());
         QCOMPARE(w.ui().Combo1->currentIndex(), 3);
         w.ui().cmdCom->click();
-        QCOMPARE(w.messages.shown.size(), 1);
-        const QString head = QStringLiteral("串口设置保存失败\n/proc/ht5530k-settings/comm.set: ");
-        QVERIFY2(w.messages.shown[0].text.startsWith(head), qPrintable(w.messages.shown[0].text));
-        QVERIFY(w.messages.shown[0].text.size() > head.size());
-        QCOMPARE(w.messages.shown[0].title, QStringLiteral("系统信息"));
-        QCOMPARE(w.messages.shown[0].icon, MessageIcon::Exclamation);
+        ExpectSaveFailed(w.messages, QStringLiteral("/proc/ht5530k-settings/comm.set"));
         QVERIFY(w.port.portOpen());
     }
 };

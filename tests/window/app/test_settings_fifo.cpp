@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "support/window_fixture.h"
+#include "support/window_checks.h"
 
 // A named pipe where comm.set should be (left by a script, or a link to one):
 // start-up must not wait for a writer that never comes, and a save replaces
@@ -37,20 +37,15 @@ private slots:
                 ::close(fd);
             }
         });
-        MemoryCommControl port;
-        RecordingMessageBoxes messages;
-        frmMain window(program.path(), port, messages);
+        WindowFixture window{SettingsLocation(program.path())};
         started = true;
         rescuer.join();
         QVERIFY2(!rescued, "start-up waited for a writer on the pipe");
 
-        QVERIFY(messages.shown.isEmpty());
-        QCOMPARE(window.ui().Combo1->currentIndex(), 3); // the defaults, COM4 at 19200
-        QCOMPARE(window.ui().Combo2->currentIndex(), 3);
-        QVERIFY(port.portOpen());
+        ExpectStartedOn(window, 3, 3, QStringLiteral("19200,N,8,1")); // the defaults, COM4
 
         window.ui().cmdCom->click();
-        QCOMPARE(messages.texts(), QStringList{QStringLiteral("串口设置保存成功")});
+        QCOMPARE(window.messages.texts(), QStringList{QStringLiteral("串口设置保存成功")});
         QFile file(program.filePath("comm.set"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("4,19200\r\n"));

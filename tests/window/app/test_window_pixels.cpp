@@ -2,7 +2,7 @@
 #include <QStyleHints>
 #include <QtTest>
 
-#include "support/window_fixture.h"
+#include "support/window_checks.h"
 
 // The window as drawn during polling: after each stage of a fixed sequence of
 // polls, the pixels on screen (what was painted bit by bit as the controls
@@ -14,7 +14,7 @@ class TestWindowPixels : public QObject {
     Q_OBJECT
 
     static void Tick(WindowFixture& f) {
-        QMetaObject::invokeMethod(f.window->form().ui.Timer2, "timeout");
+        f.tick();
         Settle();
     }
     static void Reply(WindowFixture& f, const QByteArray& bytes) {
@@ -63,8 +63,7 @@ private slots:
 
     void pollingLooksAsBefore() {
         WindowFixture f;
-        f.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        ShowWindow(f);
         Settle();
         Check(f, QStringLiteral("start"));
 
@@ -99,8 +98,7 @@ private slots:
     // leave nothing of the wide one behind.
     void changingReadingLooksAsBefore() {
         WindowFixture f;
-        f.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        ShowWindow(f);
         Settle();
         f.ui().cmdOneM->click();
         Settle();

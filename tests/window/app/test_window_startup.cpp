@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "support/window_fixture.h"
+#include "support/window_checks.h"
 
 // Start-up, the port list and the save button.
 class TestWindowStartup : public QObject {
@@ -42,46 +42,34 @@ private slots:
 
     void restoresSavedPort_data() {
         QTest::addColumn<QByteArray>("commSet");
-        QTest::addColumn<int>("portIndex"); // -1: none selected
+        QTest::addColumn<int>("portIndex"); // -1: none selected, port closed
         QTest::addColumn<int>("baudIndex"); // -1: none selected
         QTest::addColumn<QString>("settings");
-        QTest::addColumn<bool>("open");
-        QTest::newRow("4,19200") << QByteArray("4,19200\r\n") << 3 << 3 << "19200,N,8,1" << true;
-        QTest::newRow("rate 0 becomes 9600")
-            << QByteArray("4,0\r\n") << 3 << 1 << "9600,N,8,1" << true;
-        QTest::newRow("14400") << QByteArray("2,14400\r\n") << 1 << 2 << "14400,N,8,1" << true;
-        QTest::newRow("rate no entry has")
-            << QByteArray("5,2400\r\n") << 4 << -1 << "2400,N,8,1" << true;
-        QTest::newRow("port no entry has")
-            << QByteArray("17,9600\r\n") << -1 << 1 << "9600,N,8,1" << false;
-        QTest::newRow("negative port") << QByteArray("-3,9600") << -1 << 1 << "9600,N,8,1" << false;
-        QTest::newRow("zeros") << QByteArray("0,0") << -1 << 1 << "9600,N,8,1" << false;
-        QTest::newRow("missing file") << QByteArray() << 3 << 3 << "19200,N,8,1" << true;
-        QTest::newRow("malformed") << QByteArray("abc") << 3 << 3 << "19200,N,8,1" << true;
-        QTest::newRow("too big for 16 bits")
-            << QByteArray("4,115200") << 3 << 3 << "19200,N,8,1" << true;
+        const auto row = [](const char* name, const QByteArray& commSet, int portIndex,
+                            int baudIndex, const char* settings) {
+            QTest::newRow(name) << commSet << portIndex << baudIndex << QString(settings);
+        };
+        row("4,19200", "4,19200\r\n", 3, 3, "19200,N,8,1");
+        row("rate 0 becomes 9600", "4,0\r\n", 3, 1, "9600,N,8,1");
+        row("14400", "2,14400\r\n", 1, 2, "14400,N,8,1");
+        row("rate no entry has", "5,2400\r\n", 4, -1, "2400,N,8,1");
+        row("port no entry has", "17,9600\r\n", -1, 1, "9600,N,8,1");
+        row("negative port", "-3,9600", -1, 1, "9600,N,8,1");
+        row("zeros", "0,0", -1, 1, "9600,N,8,1");
+        row("missing file", QByteArray(), 3, 3, "19200,N,8,1");
+        row("malformed", "abc", 3, 3, "19200,N,8,1");
+        row("too big for 16 bits", "4,115200", 3, 3, "19200,N,8,1");
     }
     void restoresSavedPort() {
         QFETCH(QByteArray, commSet);
         QFETCH(int, portIndex);
         QFETCH(int, baudIndex);
         QFETCH(QString, settings);
-        QFETCH(bool, open);
         WindowFixture f(commSet);
-        QCOMPARE(f.ui().Combo1->currentIndex(), portIndex);
-        QCOMPARE(f.ui().Combo2->currentIndex(), baudIndex);
-        QCOMPARE(f.port.settings(), settings);
-        QCOMPARE(f.port.portOpen(), open);
-        QCOMPARE(f.state().CommReady, open);
-        QCOMPARE(f.port.rThreshold(), 1);
-        if (open) {
-            QCOMPARE(int{f.port.openedPort}, portIndex + 1);
-            QCOMPARE(f.port.openedSettings, settings);
-        }
+        ExpectStartedOn(f, portIndex, baudIndex, settings);
         if (baudIndex < 0) {
             QCOMPARE(f.ui().Combo2->currentText(), QStringLiteral("19200")); // initial text kept
         }
-        QVERIFY(f.messages.shown.isEmpty());
         QCOMPARE(f.settingsFile(), commSet.isNull() ? QString() : QString::fromLatin1(commSet));
     }
 
@@ -116,10 +104,8 @@ private slots:
         QCOMPARE(f.settingsFile(), file);
         QVERIFY(f.port.portOpen());
         QCOMPARE(f.port.openedSettings, file.section(',', 1).trimmed() + ",N,8,1");
-        QCOMPARE(f.messages.shown.size(), 1);
-        QCOMPARE(f.messages.shown[0].text, QStringLiteral("串口设置保存成功"));
-        QCOMPARE(f.messages.shown[0].title, QStringLiteral("系统提示"));
-        QCOMPARE(f.messages.shown[0].icon, MessageIcon::None);
+        ExpectOnlyMessage(f.messages, QStringLiteral("串口设置保存成功"),
+                          QStringLiteral("系统提示"), MessageIcon::None);
     }
 
     void saveWithPortHeldElsewhereStillSaves() {
@@ -139,10 +125,8 @@ private slots:
         f.port.closeFails = true;
         f.ui().Combo2->setCurrentIndex(0);
         f.ui().cmdCom->click();
-        QCOMPARE(f.messages.shown.size(), 1);
-        QCOMPARE(f.messages.shown[0].text, QStringLiteral("所选的串行端口已被其他设备所使用!"));
-        QCOMPARE(f.messages.shown[0].title, QStringLiteral("系统信息"));
-        QCOMPARE(f.messages.shown[0].icon, MessageIcon::Exclamation);
+        ExpectOnlyMessage(f.messages, QStringLiteral("所选的串行端口已被其他设备所使用!"),
+                          QStringLiteral("系统信息"), MessageIcon::Exclamation);
         QCOMPARE(f.settingsFile(), QStringLiteral("4,19200\r\n")); // nothing saved
         QCOMPARE(int{f.state().CommRate}, 4800);
     }
@@ -185,7 +169,7 @@ private slots:
         QFETCH(bool, enter);
         QFETCH(int, wheel);
         WindowFixture f;
-        f.window->show();
+        ShowWindow(f);
         f.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         QComboBox* combo = list == 1 ? f.ui().Combo1 : f.ui().Combo2;
@@ -231,10 +215,7 @@ private slots:
         QFile::remove(path);
         QVERIFY(QDir(f.folder.path()).mkdir("comm.set"));
         f.ui().cmdCom->click();
-        QCOMPARE(f.messages.shown.size(), 1);
-        QVERIFY(f.messages.shown[0].text.startsWith(QStringLiteral("串口设置保存失败\n") + path));
-        QCOMPARE(f.messages.shown[0].title, QStringLiteral("系统信息"));
-        QCOMPARE(f.messages.shown[0].icon, MessageIcon::Exclamation);
+        ExpectSaveFailed(f.messages, path);
         QVERIFY(QFileInfo(path).isDir());
     }
 };

@@ -18,32 +18,22 @@ void TestRegisterText::text_data() {
     QTest::addColumn<QString>("correction");
     QTest::addColumn<QString>("shown"); // "-" when the box keeps its text
 
-    QTest::newRow("25.00") << 2500 << "0"
-                           << "25.00";
-    QTest::newRow("0") << 0 << "0"
-                       << "0.00";
-    QTest::newRow("200.00 is the largest positive") << 20000 << "0"
-                                                    << "200.00";
-    QTest::newRow("20001 is negative") << 20001 << "0"
-                                       << "-455.35";
-    QTest::newRow("65534 is -0.02") << 65534 << "0"
-                                    << "-0.02";
-    QTest::newRow("65535 is no reading") << 65535 << "0"
-                                         << "0";
-    QTest::newRow("correction added") << 2500 << "1.5"
-                                      << "26.50";
-    QTest::newRow("negative correction") << 2500 << "-30"
-                                         << "-5.00";
-    QTest::newRow("third decimal rounds half away") << 2500 << "0.005"
-                                                    << "25.01";
-    QTest::newRow("negative values take no correction") << 65436 << "7"
-                                                        << "-1.00";
-    QTest::newRow("no reading takes no correction") << 65535 << "x"
-                                                    << "0";
-    QTest::newRow("correction not a number") << 2500 << "abc"
-                                             << "-";
-    QTest::newRow("empty correction") << 2500 << ""
-                                      << "-";
+    const auto row = [](const char* name, int value, const char* correction, const char* shown) {
+        QTest::newRow(name) << value << QString(correction) << QString(shown);
+    };
+    row("25.00", 2500, "0", "25.00");
+    row("0", 0, "0", "0.00");
+    row("200.00 is the largest positive", 20000, "0", "200.00");
+    row("20001 is negative", 20001, "0", "-455.35");
+    row("65534 is -0.02", 65534, "0", "-0.02");
+    row("65535 is no reading", 65535, "0", "0");
+    row("correction added", 2500, "1.5", "26.50");
+    row("negative correction", 2500, "-30", "-5.00");
+    row("third decimal rounds half away", 2500, "0.005", "25.01");
+    row("negative values take no correction", 65436, "7", "-1.00");
+    row("no reading takes no correction", 65535, "x", "0");
+    row("correction not a number", 2500, "abc", "-");
+    row("empty correction", 2500, "", "-");
 }
 
 void TestRegisterText::text() {
