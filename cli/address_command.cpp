@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "cli/address_read.h"
 #include "cli/command_support.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
@@ -14,8 +15,11 @@ std::string Describe() {
     return R"(Asks the module on the line for its address, as the window's 读地址 (read
 address) does: the address read goes to the shared address 250, which every
 module answers, and the module's own address is byte 0 of the answer. Prints
-that address. With more than one module on the line the answers collide, so
-keep only one connected.
+that address. It listens for the whole --timeout, so that a second module's
+answer is heard too. With more than one module on the line the answers
+collide: it then says that more than one module answered, prints no address
+and ends with status 5. Keep only one connected, or find them all with scan,
+which reads each address in turn.
 )";
 }
 
@@ -31,8 +35,17 @@ int Run(const Invocation& call) {
     if (const int status = session.open(); status != kSuccess) {
         return status;
     }
-    session.exchange(codec::AddressRead().bytes, master::AddressReadExpectation(),
+    session.exchange(codec::AddressRead().bytes, AddressReadHearingAll(),
                      [&](const Session::Exchange& exchange) {
+                         if (const auto collision = Collision(exchange)) {
+                             PrintError("more than one module answered the address read (to "
+                                        "250): their answers collided (" +
+                                        *collision +
+                                        "); keep one module on the line, or find them all with "
+                                        "scan");
+                             session.finish(kCorrupt);
+                             return;
+                         }
                          if (!exchange.ok()) {
                              PrintError(FailureText(exchange, call.line.timeoutMs));
                              session.finish(ExitCodeOf(exchange.attempt.verdict.outcome));

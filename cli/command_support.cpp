@@ -75,6 +75,8 @@ std::string FailureText(const Session::Exchange& exchange, int timeoutMs) {
     case master::Outcome::WrongFunction:
         return "answer with function " + codec::FormatHex(attempt.received[1]) +
                ", not the one asked: " + bytes + tries;
+    case master::Outcome::Lost:
+        return "the port was lost";
     }
     return bytes;
 }

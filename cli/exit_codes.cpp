@@ -49,6 +49,8 @@ int ExitCodeOf(master::Outcome outcome) {
         return kNoAnswer;
     case master::Outcome::Exception:
         return kException;
+    case master::Outcome::Lost:
+        return kPortError;
     case master::Outcome::Crc:
     case master::Outcome::Short:
     case master::Outcome::WrongAddress:

@@ -1,15 +1,13 @@
 #include <array>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "cli/command_support.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
+#include "cli/log_file.h"
 #include "cli/poll_run.h"
 #include "options/number_reading.h"
 
@@ -25,7 +23,11 @@ constexpr std::array kOptions{
     OptionSpec{"format", 0, "csv|jsonl|text", "how rows are written (default csv)"},
     OptionSpec{"output", 'o', "FILE",
                "write the rows to FILE (replaced) instead of standard\n"
-               "output"},
+               "output; SIGHUP opens FILE again (for logrotate)"},
+    OptionSpec{"append", 0, "",
+               "add to FILE instead of replacing it, when its\nrows are of the same format"},
+    OptionSpec{"reconnect", 0, "",
+               "keep polling when the port is lost, and open\nit again when it is back"},
 };
 
 std::string Describe() {
@@ -46,6 +48,22 @@ request went out), address, outcome (ok, timeout, crc, exception, short,
 wrong-address or wrong-function), response_ms, humidity and temperature (two
 decimals, empty when absent), raw (hex of the bytes received). JSON lines
 carry the same keys, absent values as null.
+
+Running for months: with --reconnect a lost port (an adapter pulled, the
+program behind a pseudo-terminal ended) no longer ends the run. One message
+says so; each turn while it is away is a row with the outcome lost (no
+request is sent), and the port is looked for at its path every second, so a
+/dev/serial/by-id name or a COMn link finds the device again wherever it
+comes back. The summary counts the outages and the turns lost. Without
+--reconnect a lost port ends the run with status 3.
+
+--append adds the rows to an existing FILE: a CSV file must begin with the
+same header, a JSON lines file with a row of the same keys (text is not
+checked), else the run does not start (status 2). The header goes only into
+an empty file. A last row cut short (a crash mid-row) is cut off first.
+SIGHUP closes FILE and opens it again at its path, adding to what is there:
+rename the file, then send SIGHUP (logrotate's convention). Every row is in
+exactly one of the two files.
 
 Exit status 1 when some exchanges failed or a signal cut one short (the
 summary then says the last request was interrupted); when none got a sound
@@ -81,6 +99,9 @@ std::optional<PollSettings> Settings(const Invocation& call) {
     if (error.empty() && !interval) {
         error = "poll needs --interval MS";
     }
+    if (error.empty() && arguments.has("append") && !arguments.has("output")) {
+        error = "--append needs --output FILE";
+    }
     if (error.empty()) {
         if (const auto ms = options::ReadInteger(*interval, 10, 86'400'000)) {
             settings.intervalMs = static_cast<int>(*ms);
@@ -109,6 +130,7 @@ std::optional<PollSettings> Settings(const Invocation& call) {
     }
     settings.registers = *registers;
     settings.format = *format;
+    settings.reconnect = arguments.has("reconnect");
     return settings;
 }
 
@@ -121,24 +143,35 @@ int Run(const Invocation& call) {
     if (const int status = session.open(); status != kSuccess) {
         return status; // before --output is touched: an old log stays as it was
     }
-    int fd = STDOUT_FILENO;
-    std::string name = "standard output";
-    if (const auto output = call.arguments.value("output")) {
-        fd = ::open(output->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            PrintUsageError("poll", "cannot write " + *output + ": " + std::strerror(errno));
+    PollSettings chosen = *settings;
+    LogFile file;
+    const auto output = call.arguments.value("output");
+    if (output) {
+        if (const auto error = file.open(*output, chosen.format, call.arguments.has("append"))) {
+            PrintUsageError("poll", *error);
             return kUsage;
         }
-        name = *output;
+        if (!file.note().empty()) {
+            PrintError(file.note());
+        }
+        chosen.header = file.empty();
     }
-    RowOutput rows(fd, name);
-    PollRun run(session, *settings, rows);
+    RowOutput rows(output ? file.fd() : STDOUT_FILENO, output.value_or("standard output"));
+    PollRun run(session, chosen, rows);
+    if (output) {
+        run.onHangUp = [&file, format = chosen.format]() -> std::string {
+            if (const auto error = file.reopen()) {
+                PrintError(*error + "; the rows go on into the file as it was");
+                return {};
+            }
+            if (!file.note().empty()) {
+                PrintError(file.note());
+            }
+            return format == "csv" && file.empty() ? CsvHeader() : std::string();
+        };
+    }
     run.start();
-    const int code = session.run();
-    if (fd != STDOUT_FILENO) {
-        ::close(fd);
-    }
-    return code;
+    return session.run();
 }
 
 } // namespace
@@ -146,7 +179,7 @@ int Run(const Invocation& call) {
 const Command kPollCommand{
     "poll",
     "--interval MS [--count N | --duration S] [--registers 1|2] [--format csv|jsonl|text] "
-    "[--output FILE]",
+    "[--output FILE [--append]] [--reconnect]",
     "read at an interval, one row per exchange",
     Describe,
     kOptions,

@@ -24,11 +24,13 @@ PollRun::PollRun(Session& session, const PollSettings& settings, RowOutput& rows
         end(kPortError);
     };
     connect(&m_signals, &StopSignals::stopRequested, this, &PollRun::stop);
+    connect(&m_signals, &StopSignals::hangUp, this, &PollRun::hangUp);
+    keepLine();
 }
 
 void PollRun::start() {
-    m_signals.install();
-    if (m_settings.format == "csv" && !writeRow(CsvHeader())) {
+    m_signals.install(static_cast<bool>(onHangUp));
+    if (m_settings.format == "csv" && m_settings.header && !writeRow(CsvHeader())) {
         return;
     }
     m_start = Clock::now();
@@ -50,6 +52,7 @@ void PollRun::exchanged(const Session::Exchange& exchange) {
         ++m_failed;
         m_lastFailure = exchange.attempt.verdict.outcome;
     }
+    countLost(exchange);
     const Row row = RowOf(m_settings.address, exchange, m_settings.registers);
     if (!writeRow(m_settings.format == "jsonl"  ? JsonRow(row)
                   : m_settings.format == "text" ? TextRow(row)

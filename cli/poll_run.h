@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,8 @@ struct PollSettings {
     std::optional<long long> count;
     std::optional<std::chrono::milliseconds> duration;
     std::string format = "csv"; // csv, jsonl or text
+    bool header = true;         // false: added to a log that has its header
+    bool reconnect = false;     // keep going through outages of the port
 };
 
 // Polling on a schedule of ticks `intervalMs` apart from the start. One
@@ -37,6 +40,11 @@ public:
 
     void start();
 
+    // SIGHUP, when set: opens the output again; gives what goes first into
+    // the new file (the CSV header when it is empty). Without it SIGHUP acts
+    // as usual.
+    std::function<std::string()> onHangUp;
+
 private:
     using Clock = std::chrono::steady_clock;
 
@@ -47,6 +55,11 @@ private:
     void end(std::optional<int> code = std::nullopt);
     bool writeRow(const std::string& text);
     std::string statusText(const Session::Exchange& last) const;
+    // Outages of the port and the output reopened (poll_long_run.cpp).
+    void keepLine();
+    void outage(const QString& reason);
+    void countLost(const Session::Exchange& exchange);
+    void hangUp();
 
     Session& m_session;
     PollSettings m_settings;

@@ -30,6 +30,8 @@ void PollSummary::add(master::Outcome outcome, std::optional<double> responseMs)
     case master::Outcome::WrongFunction:
         ++m_corrupt;
         break;
+    case master::Outcome::Lost:
+        break; // counted by addLost()
     }
 }
 
@@ -86,6 +88,11 @@ std::string PollSummary::text() const {
         text += std::to_string(m_lateAnswers) + " late answer" + (m_lateAnswers == 1 ? "" : "s") +
                 " (" + std::to_string(m_lateBytes) +
                 " bytes after the time-out) dropped: a longer --timeout may take them\n";
+    }
+    if (m_outages > 0) {
+        text += "the port was lost " + std::to_string(m_outages) +
+                (m_outages == 1 ? " time: " : " times: ") + std::to_string(m_lost) + " turn" +
+                (m_lost == 1 ? "" : "s") + " lost\n";
     }
     return text;
 }

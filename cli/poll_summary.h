@@ -27,6 +27,15 @@ public:
         ++m_interrupted;
     }
 
+    // The port was lost (poll --reconnect).
+    void addOutage() { ++m_outages; }
+    // A turn that the port's loss ended: `sent` when its request had gone
+    // out (sent, not answered), else a turn without a request.
+    void addLost(bool sent) {
+        ++m_lost;
+        m_sent += sent ? 1 : 0;
+    }
+
     // Bytes that came after their request's time-out, dropped before the
     // next request: one late answer.
     void addLateAnswer(std::size_t bytes) {
@@ -44,6 +53,8 @@ public:
     int late() const { return m_late; }
     int skipped() const { return m_skipped; }
     int lateAnswers() const { return m_lateAnswers; }
+    int outages() const { return m_outages; }
+    int lost() const { return m_lost; }
     // Requests without a sound answer, in % of those sent; 0 when none was sent.
     double lossPercent() const;
     // Response times of the sound answers; nothing when there was none.
@@ -52,8 +63,9 @@ public:
     std::optional<double> maxMs() const;
 
     // Two lines: the counts, then the response times (or that there were
-    // none); between them one for a request interrupted, and last one on the
-    // answers that came too late, when some did.
+    // none); between them one for a request interrupted, then one on the
+    // answers that came too late and one on the outages of the port, when
+    // there were some.
     std::string text() const;
 
 private:
@@ -68,6 +80,8 @@ private:
     int m_skipped = 0;
     int m_lateAnswers = 0;
     std::size_t m_lateBytes = 0;
+    int m_outages = 0;
+    int m_lost = 0;
     std::vector<float> m_times; // float: a day at 20 polls a second stays under 7 MB
 };
 

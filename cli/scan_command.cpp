@@ -3,6 +3,7 @@
 #include <deque>
 #include <unistd.h>
 
+#include "cli/address_read.h"
 #include "cli/command_support.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
@@ -41,7 +42,11 @@ std::string Describe() {
     }
     return "Finds modules on the line. At each rate: the address read (to 250, which\n"
            "every module answers), then a register read at each address of the range,\n"
-           "and at the address the address read named if that lies outside it. Each\n"
+           "and at the address the address read named if that lies outside it. So\n"
+           "several modules on one line are all found. The address read listens for its\n"
+           "whole time-out; when several modules answered it and their answers\n"
+           "collided (a garbled answer, or bytes after a sound one), a line on standard\n"
+           "error says so, and the reads at each address go on. Each\n"
            "request waits for its answer as long as --timeout says; without it, a short\n"
            "time-out of its own: the line time of the request and its answer at 11\n"
            "bits a character, and 50 ms for the module:\n  " +
@@ -93,7 +98,7 @@ private:
         }
         m_session.trace().note("scanning at " + std::to_string(baud) + " baud");
         m_session.exchange(
-            codec::AddressRead().bytes, master::AddressReadExpectation(),
+            codec::AddressRead().bytes, AddressReadHearingAll(),
             [this](const Session::Exchange& exchange) { addressRead(exchange); },
             ScanTimeoutMs(baud, m_timeoutMs));
     }
@@ -104,7 +109,12 @@ private:
             m_pending.push_back(address);
         }
         m_named.reset();
-        if (exchange.ok()) {
+        if (const auto collision = Collision(exchange)) {
+            m_anyAnswer = true;
+            PrintError("at " + std::to_string(m_bauds[m_baudIndex]) +
+                       " baud the address read (to 250) collided: more than one module answered (" +
+                       *collision + "); each address is read in turn");
+        } else if (exchange.ok()) {
             m_anyAnswer = true;
             m_named = exchange.attempt.received[0];
             if (*m_named < m_range.first || *m_named > m_range.last) {

@@ -18,6 +18,9 @@ Session::Session(const LineOptions& options, QObject* parent)
         }
     };
     connect(&m_serial, &master::SerialLine::lost, this, [this](const QString& reason) {
+        if (m_keeper) {
+            return; // the keeper tells and reopens
+        }
         if (onLost) {
             onLost(reason);
             return;
@@ -56,10 +59,20 @@ int Session::open(std::optional<int> commandRate) {
     return kSuccess;
 }
 
+void Session::keepLine(int retryMs, std::function<void(const QString&)> onOutage) {
+    m_keeper = std::make_unique<master::LineKeeper>(m_exchanger, m_serial, m_clock, m_trace);
+    m_keeper->keep(m_line.device, m_line.baud, retryMs);
+    connect(m_keeper.get(), &master::LineKeeper::down, this, std::move(onOutage));
+}
+
 void Session::exchange(std::span<const std::uint8_t> request, const master::Expectation& expected,
                        Done done, std::optional<int> timeoutMs) {
-    m_exchanger.exchange(request, expected, timeoutMs.value_or(m_options.timeoutMs),
-                         std::move(done));
+    const int ms = timeoutMs.value_or(m_options.timeoutMs);
+    if (m_keeper) {
+        m_keeper->exchange(request, expected, ms, std::move(done));
+        return;
+    }
+    m_exchanger.exchange(request, expected, ms, std::move(done));
 }
 
 void Session::finish(int code) {

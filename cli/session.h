@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "master/device_port.h"
 #include "master/exchanger.h"
 #include "master/frame_trace.h"
+#include "master/line_keeper.h"
 #include "master/serial_line.h"
 
 namespace cli {
@@ -54,6 +56,12 @@ public:
     // the command ends with status 3.
     std::function<void(const QString&)> onLost;
 
+    // Keeps the port through outages instead (poll --reconnect): `onOutage`
+    // hears of each one once, exchanges end with the outcome Lost while the
+    // device is away, and it is opened again at its path, tried every
+    // `retryMs`, when it is back.
+    void keepLine(int retryMs, std::function<void(const QString&)> onOutage);
+
     // Ends the command with `code` once control is back in the event loop.
     // The first call decides; later ones are ignored.
     void finish(int code);
@@ -68,6 +76,7 @@ private:
     master::DevicePort m_port;
     master::SerialLine m_serial;
     master::Exchanger m_exchanger;
+    std::unique_ptr<master::LineKeeper> m_keeper; // with keepLine()
     LineChoice m_line;
     bool m_finished = false;
 };

@@ -1,16 +1,19 @@
 #include "cli/stop_signals.h"
 
 #include <csignal>
+#include <string>
 
 namespace cli {
 
 StopSignals::StopSignals(QObject* parent) : QObject(parent) {}
 
-bool StopSignals::install() {
+bool StopSignals::install(bool hangUp) {
     if (m_notifier != nullptr) {
         return true;
     }
-    if (!m_pipe.Install({SIGINT, SIGTERM}).empty()) {
+    const std::string error =
+        hangUp ? m_pipe.Install({SIGINT, SIGTERM, SIGHUP}) : m_pipe.Install({SIGINT, SIGTERM});
+    if (!error.empty()) {
         return false;
     }
     m_notifier = std::make_unique<QSocketNotifier>(m_pipe.Fd(), QSocketNotifier::Read);
@@ -20,7 +23,11 @@ bool StopSignals::install() {
 
 void StopSignals::readSignal() {
     for (const int signal : m_pipe.Take()) {
-        emit stopRequested(signal);
+        if (signal == SIGHUP) {
+            emit hangUp();
+        } else {
+            emit stopRequested(signal);
+        }
     }
 }
 

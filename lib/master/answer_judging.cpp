@@ -71,6 +71,8 @@ std::string_view OutcomeName(Outcome outcome) {
         return "wrong-address";
     case Outcome::WrongFunction:
         return "wrong-function";
+    case Outcome::Lost:
+        return "lost";
     }
     return "unknown";
 }

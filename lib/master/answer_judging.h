@@ -19,6 +19,7 @@ enum class Outcome {
     Short,         // the time-out passed with the frame incomplete
     WrongAddress,  // a sound frame from another address
     WrongFunction, // a sound frame with another function code
+    Lost,          // the port was lost: the exchange ended without an answer, or never went out
 };
 
 // The name in poll rows and summaries: "ok", "timeout", "crc", ...
@@ -33,6 +34,10 @@ struct Expectation {
     // The whole answer's length; 0: read from the byte count in byte 2
     // (five bytes around it), as for the address read.
     std::size_t length = 0;
+    // The exchange lasts its whole time-out, whatever comes: bytes after a
+    // whole answer (a second device answering a shared address) are kept in
+    // the attempt's bytes received, beyond the answer.
+    bool untilTimeout = false;
 };
 
 struct Verdict {

@@ -59,6 +59,7 @@ void SerialLine::transmit() {
     m_guarding = false;
     m_lateBytes = 0;
     m_lastByteMs.reset();
+    m_judged.reset();
     m_active = true;
     m_attempt.sentAt = m_clock.wallNow();
     m_trace.sent(m_request);
@@ -79,7 +80,16 @@ void SerialLine::bytesArrived() {
         return; // after a sound answer: dropped before the next request anyway
     }
     take(bytes);
+    if (m_judged) {
+        return; // more after the answer: kept until the time-out
+    }
     if (const auto verdict = JudgeSoFar(m_expected, m_attempt.received)) {
+        if (m_expected.untilTimeout) {
+            m_judged = verdict;
+            m_judgedMs = m_lastByteMs;
+            m_port.wakeAfter(1);
+            return;
+        }
         complete(*verdict, m_lastByteMs);
         return;
     }
@@ -91,6 +101,10 @@ void SerialLine::timedOut() {
         return;
     }
     take(m_port.drain());
+    if (m_judged) {
+        complete(*m_judged, m_judgedMs);
+        return;
+    }
     // Before the outcome is given: its callback may send the next request.
     m_guarding = true;
     m_guardMs = m_timeoutMs;

@@ -89,6 +89,9 @@ private:
     Expectation m_expected;
     Attempt m_attempt;
     std::optional<double> m_lastByteMs;
+    // Judged, and waiting out the time-out (Expectation::untilTimeout).
+    std::optional<Verdict> m_judged;
+    std::optional<double> m_judgedMs;
     Done m_done;
 };
 

@@ -10,6 +10,9 @@
 class MemoryPort final : public master::Port {
 public:
     std::optional<QString> open(const QString& device, int baud) override {
+        if (onOpen) {
+            onOpen(device, baud);
+        }
         if (!refusal.isEmpty()) {
             return refusal;
         }
@@ -53,6 +56,7 @@ public:
 
     QString refusal; // when set, open() fails with it
     std::function<void(std::span<const std::uint8_t>)> onWrite;
+    std::function<void(const QString&, int)> onOpen; // every try, refused or not
 
 private:
     bool m_open = false;

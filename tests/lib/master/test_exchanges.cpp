@@ -149,6 +149,51 @@ private slots:
         clock.advance(kTimeoutMs);
         QCOMPARE(port.wakeAfterCount(), std::size_t{1}); // late bytes must be seen at once
     }
+
+    // An address read that hears every answer: it lasts its whole time-out,
+    // and what comes after a whole answer is kept beyond it.
+    void untilTheTimeout_data() {
+        QTest::addColumn<QStringList>("arrivals"); // "MS HEX", each after the one before
+        QTest::addColumn<QString>("outcome");
+        const QString answer = "01 25 02 00 01 72 CC";
+        QTest::newRow("one answer") << QStringList{"5 " + answer} << "ok 7 of 7 in 5 at 100";
+        QTest::newRow("a second answer after it")
+            << QStringList{"5 " + answer, "20 03 25 02 00 03"} << "ok 7 of 12 in 5 at 100";
+        QTest::newRow("both in one block")
+            << QStringList{"5 " + answer + " 03 25"} << "ok 7 of 9 in 5 at 100";
+        QTest::newRow("garbled, and more after")
+            << QStringList{"5 01 25 02 00 01 00 00", "3 FF"} << "crc 7 of 8 in 5 at 100";
+        QTest::newRow("nothing") << QStringList{} << "timeout 0 of 0 in - at 100";
+    }
+    void untilTheTimeout() {
+        QFETCH(QStringList, arrivals);
+        QFETCH(QString, outcome);
+        ManualClock clock;
+        MemoryPort port;
+        const master::FrameTrace trace(false);
+        master::SerialLine line(port, clock, trace);
+        port.open("memory", 9600);
+        master::Expectation expected = master::AddressReadExpectation();
+        expected.untilTimeout = true;
+        QString result;
+        line.send(Bytes("FA 25 02 00 00 01 99 FE"), expected, kTimeoutMs,
+                  [&](const master::Attempt& attempt) {
+                      result = QStringLiteral("%1 %2 of %3 in %4 at %5")
+                                   .arg(master::OutcomeName(attempt.verdict.outcome).data())
+                                   .arg(attempt.verdict.length)
+                                   .arg(attempt.received.size())
+                                   .arg(attempt.responseMs ? QString::number(*attempt.responseMs)
+                                                           : QStringLiteral("-"))
+                                   .arg(clock.nowMs());
+                  });
+        for (const QString& arrival : arrivals) {
+            clock.advance(arrival.section(' ', 0, 0).toDouble());
+            port.arrive(Raw(arrival.section(' ', 1).toLatin1().constData()));
+            QCOMPARE(result, QString()); // still listening
+        }
+        clock.advance(kTimeoutMs);
+        QCOMPARE(result, outcome);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestExchanges)
