@@ -45,7 +45,7 @@ at once (late), and the ticks that passed meanwhile are skipped.
 
 CSV columns, in this order: time (ISO 8601 UTC with milliseconds, when the
 request went out), address, outcome (ok, timeout, crc, exception, short,
-wrong-address or wrong-function), response_ms, humidity and temperature (two
+wrong-address, wrong-function, or lost with --reconnect), response_ms, humidity and temperature (two
 decimals, empty when absent), raw (hex of the bytes received). JSON lines
 carry the same keys, absent values as null.
 
@@ -67,7 +67,7 @@ exactly one of the two files.
 
 Exit status 1 when some exchanges failed or a signal cut one short (the
 summary then says the last request was interrupted); when none got a sound
-answer, the status of the last failure (4, 5 or 6). When a row cannot be
+answer, the status of the last failure (3 for lost, 4, 5 or 6). When a row cannot be
 written (a full disk, a closed standard output), the run ends at once with
 status 8, and the file ends at its last whole row.
 )";
@@ -179,7 +179,7 @@ int Run(const Invocation& call) {
 const Command kPollCommand{
     "poll",
     "--interval MS [--count N | --duration S] [--registers 1|2] [--format csv|jsonl|text] "
-    "[--output FILE [--append]] [--reconnect]",
+    "[--output FILE] [--append] [--reconnect]",
     "read at an interval, one row per exchange",
     Describe,
     kOptions,

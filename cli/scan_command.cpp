@@ -42,14 +42,14 @@ std::string Describe() {
     }
     return "Finds modules on the line. At each rate: the address read (to 250, which\n"
            "every module answers), then a register read at each address of the range,\n"
-           "and at the address the address read named if that lies outside it. So\n"
-           "several modules on one line are all found. The address read listens for its\n"
-           "whole time-out; when several modules answered it and their answers\n"
-           "collided (a garbled answer, or bytes after a sound one), a line on standard\n"
-           "error says so, and the reads at each address go on. Each\n"
-           "request waits for its answer as long as --timeout says; without it, a short\n"
-           "time-out of its own: the line time of the request and its answer at 11\n"
-           "bits a character, and 50 ms for the module:\n  " +
+           "and at the address the address read named if that lies outside it: so\n"
+           "every module of a line of several is found. The address read listens for\n"
+           "its whole time-out; when several modules answered it and their answers\n"
+           "collided (a garbled answer, or bytes after a sound one), a line on\n"
+           "standard error says so, and the reads at each address go on.\n"
+           "Each request waits for its answer as long as --timeout says; without it, a\n"
+           "short time-out of its own: the line time of the request and its answer at\n"
+           "11 bits a character, and 50 ms for the module:\n  " +
            timeouts + " baud.\nA full default scan takes at most " +
            Seconds(ScanWorstCaseMs(kAllBauds, kDefaultRange)) +
            "; with --timeout MS at most\n"
