@@ -114,7 +114,9 @@ private:
             PrintError("at " + std::to_string(m_bauds[m_baudIndex]) +
                        " baud the address read (to 250) collided: more than one module answered (" +
                        *collision + "); each address is read in turn");
-        } else if (exchange.ok()) {
+        }
+        // A sound first answer names a module even when others followed it.
+        if (exchange.ok()) {
             m_anyAnswer = true;
             m_named = exchange.attempt.received[0];
             if (*m_named < m_range.first || *m_named > m_range.last) {
