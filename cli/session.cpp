@@ -60,19 +60,16 @@ int Session::open(std::optional<int> commandRate) {
 }
 
 void Session::keepLine(int retryMs, std::function<void(const QString&)> onOutage) {
-    m_keeper = std::make_unique<master::LineKeeper>(m_exchanger, m_serial, m_clock, m_trace);
+    m_keeper = std::make_unique<master::LineKeeper>(m_serial, m_clock, m_trace, m_options.retries);
+    m_keeper->onAttempt = m_exchanger.onAttempt;
     m_keeper->keep(m_line.device, m_line.baud, retryMs);
     connect(m_keeper.get(), &master::LineKeeper::down, this, std::move(onOutage));
 }
 
 void Session::exchange(std::span<const std::uint8_t> request, const master::Expectation& expected,
                        Done done, std::optional<int> timeoutMs) {
-    const int ms = timeoutMs.value_or(m_options.timeoutMs);
-    if (m_keeper) {
-        m_keeper->exchange(request, expected, ms, std::move(done));
-        return;
-    }
-    m_exchanger.exchange(request, expected, ms, std::move(done));
+    exchanger().exchange(request, expected, timeoutMs.value_or(m_options.timeoutMs),
+                         std::move(done));
 }
 
 void Session::finish(int code) {

@@ -41,6 +41,8 @@ public:
     const LineChoice& line() const { return m_line; }
     const master::FrameTrace& trace() const { return m_trace; }
     master::Port& port() { return m_port; }
+    // What exchanges on the line: the keeper after keepLine().
+    master::Exchanger& exchanger() { return m_keeper ? *m_keeper : m_exchanger; }
 
     using Exchange = master::Exchange;
     using Done = master::Exchanger::Done;

@@ -25,9 +25,13 @@ public:
 
     Exchanger(SerialLine& line, const FrameTrace& trace, int retries)
         : m_line(line), m_trace(trace), m_retries(retries) {}
+    virtual ~Exchanger() = default;
+    Exchanger(const Exchanger&) = delete;
+    Exchanger& operator=(const Exchanger&) = delete;
 
-    void exchange(std::span<const std::uint8_t> request, const Expectation& expected, int timeoutMs,
-                  Done done);
+    // Calls `done` once with the outcome, unless the port is lost first.
+    virtual void exchange(std::span<const std::uint8_t> request, const Expectation& expected,
+                          int timeoutMs, Done done);
 
     // Called for every request sent, with its outcome: for statistics.
     std::function<void(const Attempt&)> onAttempt;

@@ -5,10 +5,10 @@
 
 namespace master {
 
-LineKeeper::LineKeeper(Exchanger& exchanger, SerialLine& line, Clock& clock,
-                       const FrameTrace& trace, QObject* parent)
-    : QObject(parent), m_exchanger(exchanger), m_line(line), m_clock(clock), m_trace(trace),
-      m_retry(clock.newTimer()), m_lostTurn(clock.newTimer()) {
+LineKeeper::LineKeeper(SerialLine& line, Clock& clock, const FrameTrace& trace, int retries,
+                       QObject* parent)
+    : QObject(parent), Exchanger(line, trace, retries), m_line(line), m_clock(clock),
+      m_trace(trace), m_retry(clock.newTimer()), m_lostTurn(clock.newTimer()) {
     connect(&m_line, &SerialLine::lost, this, &LineKeeper::lineLost);
     connect(m_retry.get(), &Timer::fired, this, &LineKeeper::reopen);
     connect(m_lostTurn.get(), &Timer::fired, this, [this] { endLost(0); });
@@ -21,7 +21,7 @@ void LineKeeper::keep(const QString& device, int baud, int retryMs) {
 }
 
 void LineKeeper::exchange(std::span<const std::uint8_t> request, const Expectation& expected,
-                          int timeoutMs, Exchanger::Done done) {
+                          int timeoutMs, Done done) {
     m_done = std::move(done);
     m_askedAt = m_clock.wallNow();
     // A port closed by a loss whose news is still on its way counts as away.
@@ -31,10 +31,10 @@ void LineKeeper::exchange(std::span<const std::uint8_t> request, const Expectati
         return;
     }
     m_underWay = true;
-    m_exchanger.exchange(request, expected, timeoutMs, [this](const Exchange& exchange) {
+    Exchanger::exchange(request, expected, timeoutMs, [this](const Exchange& exchange) {
         m_underWay = false;
         // The callback may ask for the next exchange, which replaces m_done.
-        const Exchanger::Done done = std::exchange(m_done, nullptr);
+        const Done done = std::exchange(m_done, nullptr);
         done(exchange);
     });
 }
@@ -78,7 +78,7 @@ void LineKeeper::endLost(int attempts) {
     lost.attempt.sentAt = m_askedAt;
     lost.attempt.verdict.outcome = Outcome::Lost;
     lost.attempts = attempts;
-    const Exchanger::Done done = std::exchange(m_done, nullptr);
+    const Done done = std::exchange(m_done, nullptr);
     done(lost);
 }
 

@@ -24,22 +24,26 @@ namespace master {
 // `retryMs` to open the device again at the path it was given, so that a
 // /dev/serial/by-id name or a COMn link finds the device wherever it comes
 // back. Once the port is open, exchanges go out again.
-class LineKeeper : public QObject {
+//
+// It is an Exchanger, so whatever exchanges through one (a poll of several
+// modules) keeps its line by exchanging through a keeper instead.
+class LineKeeper : public QObject, public Exchanger {
     Q_OBJECT
 public:
-    LineKeeper(Exchanger& exchanger, SerialLine& line, Clock& clock, const FrameTrace& trace,
+    LineKeeper(SerialLine& line, Clock& clock, const FrameTrace& trace, int retries,
                QObject* parent = nullptr);
 
     // Keeps `device` at `baud`, open now, through its outages.
     void keep(const QString& device, int baud, int retryMs);
     bool isUp() const { return m_up; }
 
-    // As Exchanger::exchange; while the port is away, or when it goes away
-    // meanwhile, `done` gets an exchange with the outcome Lost, no bytes and
-    // the time the exchange was asked for. `attempts` is 1 when its request
-    // had gone out, 0 when nothing was sent.
+    // As Exchanger::exchange, but while the port is away, or when it goes
+    // away meanwhile, `done` gets an exchange with the outcome Lost, no bytes
+    // and the time the exchange was asked for. `attempts` is 1 when it was
+    // under way (its request out, or waiting for the line to be quiet), 0
+    // when nothing was sent.
     void exchange(std::span<const std::uint8_t> request, const Expectation& expected, int timeoutMs,
-                  Exchanger::Done done);
+                  Done done) override;
 
 signals:
     // The port was lost (the reason, for the user); once per outage.
@@ -52,7 +56,6 @@ private:
     void reopen();
     void endLost(int attempts);
 
-    Exchanger& m_exchanger;
     SerialLine& m_line;
     Clock& m_clock;
     const FrameTrace& m_trace;
@@ -65,9 +68,9 @@ private:
     std::int64_t m_downSinceNs = 0;
     QString m_lastRefusal; // why the last reopen failed, told once with --verbose
     // The exchange under way, or waiting to be ended as lost.
-    Exchanger::Done m_done;
+    Done m_done;
     WallClock::time_point m_askedAt;
-    bool m_underWay = false; // handed to the exchanger, its request sent
+    bool m_underWay = false; // handed to the line
 };
 
 } // namespace master

@@ -30,8 +30,7 @@ QString Run(const QString& script, int retries = 0) {
     MemoryPort port;
     const master::FrameTrace trace(false);
     master::SerialLine line(port, clock, trace);
-    master::Exchanger exchanger(line, trace, retries);
-    master::LineKeeper keeper(exchanger, line, clock, trace);
+    master::LineKeeper keeper(line, clock, trace, retries);
     QStringList log;
     port.onWrite = [&](std::span<const std::uint8_t>) {
         log << QStringLiteral("tx@%1").arg(clock.nowMs());
