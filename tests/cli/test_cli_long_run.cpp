@@ -216,6 +216,35 @@ private slots:
             QCOMPARE(scan.out, QString("19200 baud, address 1: humidity 45.50 %RH\n"));
         }
     }
+
+    // Eight modules on one line: their answers to the address read collide,
+    // so address says that more than one answered and prints none; scan
+    // reads each address of 1-35 and finds all eight, each with its own
+    // reading, and says that the address read collided.
+    void scanAndAddressOnABus() {
+        QTemporaryDir folder;
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--humidity", "40", "--address", "1-8"}));
+        const CliRun address = RunCli(QStringList{"address"} + Line(sim));
+        QVERIFY2(address.exitCode == 5, qPrintable(address.err));
+        QCOMPARE(address.out, QString());
+        QVERIFY2(address.err.contains("ht5530k-cli: more than one module answered the address "
+                                      "read (to 250): their answers collided (bad CRC: "),
+                 qPrintable(address.err));
+
+        const CliRun scan = RunCli(QStringList{"scan"} + Line(sim));
+        QVERIFY2(scan.exitCode == 0, qPrintable(scan.err));
+        QString found;
+        for (int module = 1; module <= 8; ++module) {
+            found += QString("19200 baud, address %1: humidity %2.00 %RH\n")
+                         .arg(module)
+                         .arg(39 + module);
+        }
+        QCOMPARE(scan.out, found);
+        QVERIFY2(scan.err.contains("at 19200 baud the address read (to 250) collided: more than "
+                                   "one module answered (bad CRC: "),
+                 qPrintable(scan.err));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliLongRun)
