@@ -130,7 +130,6 @@ std::optional<PollSettings> Settings(const Invocation& call) {
     }
     settings.registers = *registers;
     settings.format = *format;
-    settings.reconnect = arguments.has("reconnect");
     return settings;
 }
 
@@ -155,6 +154,9 @@ int Run(const Invocation& call) {
             PrintError(file.note());
         }
         chosen.header = file.empty();
+    }
+    if (call.arguments.has("reconnect")) {
+        session.keepLine(kReopenMs);
     }
     RowOutput rows(output ? file.fd() : STDOUT_FILENO, output.value_or("standard output"));
     PollRun run(session, chosen, rows);

@@ -5,17 +5,6 @@
 
 namespace cli {
 
-namespace {
-// How often the path of a lost port is tried again: every second.
-constexpr int kReopenMs = 1000;
-} // namespace
-
-void PollRun::keepLine() {
-    if (m_settings.reconnect) {
-        m_session.keepLine(kReopenMs, [this](const QString& reason) { outage(reason); });
-    }
-}
-
 // One message for the whole outage; its turns become rows of their own.
 void PollRun::outage(const QString& reason) {
     m_status.clear();

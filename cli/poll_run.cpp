@@ -25,7 +25,7 @@ PollRun::PollRun(Session& session, const PollSettings& settings, RowOutput& rows
     };
     connect(&m_signals, &StopSignals::stopRequested, this, &PollRun::stop);
     connect(&m_signals, &StopSignals::hangUp, this, &PollRun::hangUp);
-    keepLine();
+    m_session.onOutage = [this](const QString& reason) { outage(reason); };
 }
 
 void PollRun::start() {

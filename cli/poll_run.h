@@ -16,6 +16,9 @@
 
 namespace cli {
 
+// How often poll --reconnect looks for a lost port at its path: every second.
+inline constexpr int kReopenMs = 1000;
+
 struct PollSettings {
     int address = 1;
     int registers = 1;
@@ -24,7 +27,6 @@ struct PollSettings {
     std::optional<std::chrono::milliseconds> duration;
     std::string format = "csv"; // csv, jsonl or text
     bool header = true;         // false: added to a log that has its header
-    bool reconnect = false;     // keep going through outages of the port
 };
 
 // Polling on a schedule of ticks `intervalMs` apart from the start. One
@@ -56,7 +58,6 @@ private:
     bool writeRow(const std::string& text);
     std::string statusText(const Session::Exchange& last) const;
     // Outages of the port and the output reopened (poll_long_run.cpp).
-    void keepLine();
     void outage(const QString& reason);
     void countLost(const Session::Exchange& exchange);
     void hangUp();

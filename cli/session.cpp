@@ -59,11 +59,17 @@ int Session::open(std::optional<int> commandRate) {
     return kSuccess;
 }
 
-void Session::keepLine(int retryMs, std::function<void(const QString&)> onOutage) {
+void Session::keepLine(int retryMs) {
     m_keeper = std::make_unique<master::LineKeeper>(m_serial, m_clock, m_trace, m_options.retries);
     m_keeper->onAttempt = m_exchanger.onAttempt;
     m_keeper->keep(m_line.device, m_line.baud, retryMs);
-    connect(m_keeper.get(), &master::LineKeeper::down, this, std::move(onOutage));
+    connect(m_keeper.get(), &master::LineKeeper::down, this, [this](const QString& reason) {
+        if (onOutage) {
+            onOutage(reason);
+            return;
+        }
+        PrintError(reason);
+    });
 }
 
 void Session::exchange(std::span<const std::uint8_t> request, const master::Expectation& expected,

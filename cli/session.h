@@ -58,11 +58,13 @@ public:
     // the command ends with status 3.
     std::function<void(const QString&)> onLost;
 
-    // Keeps the port through outages instead (poll --reconnect): `onOutage`
-    // hears of each one once, exchanges end with the outcome Lost while the
-    // device is away, and it is opened again at its path, tried every
-    // `retryMs`, when it is back.
-    void keepLine(int retryMs, std::function<void(const QString&)> onOutage);
+    // Keeps the port through outages instead (poll --reconnect): onOutage
+    // hears of each one once (by default the reason is printed), exchanges
+    // end with the outcome Lost while the device is away, and it is opened
+    // again at its path, tried every `retryMs`, when it is back. Called
+    // before exchanger() is handed on.
+    void keepLine(int retryMs);
+    std::function<void(const QString&)> onOutage;
 
     // Ends the command with `code` once control is back in the event loop.
     // The first call decides; later ones are ignored.
