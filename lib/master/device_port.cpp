@@ -50,6 +50,7 @@ std::optional<QString> DevicePort::open(const QString& device, int baud) {
     m_wakeAfter = 0;
     switch (m_device.open(device, baud)) {
     case SerialDevice::OpenResult::Opened:
+        m_baud = baud;
         return std::nullopt;
     case SerialDevice::OpenResult::Missing:
         return Missing(device);
@@ -63,7 +64,11 @@ std::optional<QString> DevicePort::open(const QString& device, int baud) {
 
 bool DevicePort::setBaud(int baud) {
     m_wakeAfter = 0;
-    return m_device.port().setBaudRate(baud);
+    if (!m_device.port().setBaudRate(baud)) {
+        return false;
+    }
+    m_baud = baud;
+    return true;
 }
 
 QByteArray DevicePort::drain() {

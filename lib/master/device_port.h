@@ -20,6 +20,7 @@ public:
 
     std::optional<QString> open(const QString& device, int baud) override;
     bool setBaud(int baud) override;
+    int baud() const override { return m_baud; }
     bool isOpen() const override { return m_device.isOpen(); }
     void write(std::span<const std::uint8_t> frame) override { m_device.send(frame); }
     QByteArray read() override { return m_device.port().readAll(); }
@@ -29,7 +30,8 @@ public:
 
 private:
     SerialDevice m_device;
-    QString m_name;              // as the user gave it
+    QString m_name; // as the user gave it
+    int m_baud = 0;
     std::size_t m_wakeAfter = 0; // VMIN as last set; 0: m_mode to be read
     termios m_mode{};
 };

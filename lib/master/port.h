@@ -23,6 +23,8 @@ public:
     // missing, busy, no permission (with the fix), or the system's.
     virtual std::optional<QString> open(const QString& device, int baud) = 0;
     virtual bool setBaud(int baud) = 0;
+    // The rate the port is set to: 0 before it was opened.
+    virtual int baud() const = 0;
     virtual bool isOpen() const = 0;
 
     // The whole frame, out now.

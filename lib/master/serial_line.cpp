@@ -1,6 +1,8 @@
 #include "master/serial_line.h"
 
-#include <cmath>
+#include <algorithm>
+
+#include "codec/frame_silence.h"
 
 namespace master {
 
@@ -29,15 +31,20 @@ void SerialLine::send(std::span<const std::uint8_t> request, const Expectation& 
     guardPassed();
 }
 
+std::chrono::nanoseconds SerialLine::gap() const {
+    return std::max(m_gap, codec::FrameSilence(m_port.baud()));
+}
+
 void SerialLine::guardPassed() {
     if (!m_port.isOpen()) {
         return;
     }
-    if (m_guarding) {
+    if (m_quietSinceNs) {
         // Bytes that came meanwhile made the line quiet for a shorter while.
-        const double quietMs = msSince(m_quietSinceNs);
-        if (quietMs < m_guardMs) {
-            m_guard->start(static_cast<int>(std::ceil(m_guardMs - quietMs)));
+        const std::int64_t quietNs = m_clock.nowNs() - *m_quietSinceNs;
+        if (quietNs < m_quietNeededNs) {
+            constexpr std::int64_t kNsPerMs = 1'000'000;
+            m_guard->start(static_cast<int>((m_quietNeededNs - quietNs + kNsPerMs - 1) / kNsPerMs));
             return;
         }
     }
@@ -49,14 +56,14 @@ void SerialLine::transmit() {
     const QByteArray waiting = m_port.drain();
     m_port.discardInput();
     m_attempt = Attempt{};
-    if (m_guarding) {
+    if (m_afterTimeout) {
         m_attempt.lateBytesBefore = m_lateBytes + static_cast<std::size_t>(waiting.size());
         if (m_attempt.lateBytesBefore > 0) {
             m_trace.note("dropped " + std::to_string(m_attempt.lateBytesBefore) +
                          " bytes that came after the time-out");
         }
     }
-    m_guarding = false;
+    m_afterTimeout = false;
     m_lateBytes = 0;
     m_lastByteMs.reset();
     m_judged.reset();
@@ -72,12 +79,14 @@ void SerialLine::transmit() {
 void SerialLine::bytesArrived() {
     const QByteArray bytes = m_port.read();
     if (!m_active) {
-        if (m_guarding && !bytes.isEmpty()) {
-            // An answer after its time-out: dropped, and the line not yet quiet.
-            m_lateBytes += static_cast<std::size_t>(bytes.size());
+        if (!bytes.isEmpty()) {
+            // Dropped, and the line not yet quiet; after a time-out, a late answer.
             m_quietSinceNs = m_clock.nowNs();
+            if (m_afterTimeout) {
+                m_lateBytes += static_cast<std::size_t>(bytes.size());
+            }
         }
-        return; // after a sound answer: dropped before the next request anyway
+        return;
     }
     take(bytes);
     if (m_judged) {
@@ -90,7 +99,7 @@ void SerialLine::bytesArrived() {
             m_port.wakeAfter(1);
             return;
         }
-        complete(*verdict, m_lastByteMs);
+        complete(*verdict, m_lastByteMs, gap().count());
         return;
     }
     m_port.wakeAfter(BytesStillAwaited(m_expected, m_attempt.received));
@@ -102,16 +111,15 @@ void SerialLine::timedOut() {
     }
     take(m_port.drain());
     if (m_judged) {
-        complete(*m_judged, m_judgedMs);
+        complete(*m_judged, m_judgedMs, gap().count());
         return;
     }
-    // Before the outcome is given: its callback may send the next request.
-    m_guarding = true;
-    m_guardMs = m_timeoutMs;
-    m_quietSinceNs = m_clock.nowNs();
+    m_afterTimeout = true;
     // Nothing below the wake-up count may hide a late answer's first bytes now.
     m_port.wakeAfter(1);
-    complete(JudgeAtTimeout(m_expected, m_attempt.received), m_lastByteMs);
+    const std::int64_t timeoutNs = std::int64_t{m_timeoutMs} * 1'000'000;
+    complete(JudgeAtTimeout(m_expected, m_attempt.received), m_lastByteMs,
+             std::max(timeoutNs, gap().count()));
 }
 
 void SerialLine::take(const QByteArray& bytes) {
@@ -122,9 +130,13 @@ void SerialLine::take(const QByteArray& bytes) {
     m_lastByteMs = msSince(m_sentNs);
 }
 
-void SerialLine::complete(const Verdict& verdict, std::optional<double> responseMs) {
+void SerialLine::complete(const Verdict& verdict, std::optional<double> responseMs,
+                          std::int64_t quietNeededNs) {
     m_timeout->stop();
     m_active = false;
+    // Before the outcome is given: its callback may send the next request.
+    m_quietSinceNs = m_clock.nowNs();
+    m_quietNeededNs = quietNeededNs;
     m_attempt.verdict = verdict;
     m_attempt.responseMs = responseMs;
     m_trace.received(m_attempt.received);
@@ -137,7 +149,8 @@ void SerialLine::portLost(const QString& reason) {
     m_timeout->stop();
     m_guard->stop();
     m_active = false;
-    m_guarding = false;
+    m_afterTimeout = false;
+    m_quietSinceNs.reset();
     m_done = nullptr;
     emit lost(reason);
 }

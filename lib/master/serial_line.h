@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,6 +42,11 @@ struct Attempt {
 // goes out only once the line has been quiet for as long as that time-out:
 // an answer still on its way (a module slower than the time-out) arrives
 // meanwhile and is dropped, instead of being taken for the next request's.
+//
+// Between the end of an answer (its last byte) and the next request the
+// line stays quiet for the gap at least: the 3.5 characters that end a
+// Modbus RTU frame at the port's rate, or longer when asked. The wait is
+// kept to the nanosecond and rounded up to whole milliseconds by the timer.
 class SerialLine : public QObject {
     Q_OBJECT
 public:
@@ -49,6 +55,11 @@ public:
     SerialLine(Port& port, Clock& clock, const FrameTrace& trace, QObject* parent = nullptr);
 
     Port& port() { return m_port; }
+
+    // The quiet kept before a request after an answer or a time-out: `gap`,
+    // and never less than the line's frame silence at the port's rate.
+    void setGap(std::chrono::nanoseconds gap) { m_gap = gap; }
+    std::chrono::nanoseconds gap() const;
 
     // Sends `request` and calls `done` once with the outcome, unless the
     // port is lost first. Bytes still waiting from earlier traffic are
@@ -67,7 +78,8 @@ private:
     void bytesArrived();
     void timedOut();
     void portLost(const QString& reason);
-    void complete(const Verdict& verdict, std::optional<double> responseMs);
+    void complete(const Verdict& verdict, std::optional<double> responseMs,
+                  std::int64_t quietNeededNs);
     void take(const QByteArray& bytes);
     double msSince(std::int64_t ns) const;
 
@@ -76,12 +88,14 @@ private:
     const FrameTrace& m_trace;
     std::unique_ptr<Timer> m_timeout;
     std::int64_t m_sentNs = 0;
-    // After a time-out: how long the line must stay quiet, since when it
-    // has been, and the late bytes dropped meanwhile.
+    // How long the line must stay quiet before the next request, since when
+    // it has been (nothing before the first request), and after a time-out
+    // the late bytes dropped meanwhile.
     std::unique_ptr<Timer> m_guard;
-    bool m_guarding = false;
-    int m_guardMs = 0;
-    std::int64_t m_quietSinceNs = 0;
+    std::chrono::nanoseconds m_gap{0};
+    std::int64_t m_quietNeededNs = 0;
+    std::optional<std::int64_t> m_quietSinceNs;
+    bool m_afterTimeout = false;
     std::size_t m_lateBytes = 0;
     std::vector<std::uint8_t> m_request; // waiting for the guard, or under way
     int m_timeoutMs = 0;

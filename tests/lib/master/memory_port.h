@@ -51,7 +51,7 @@ public:
         m_waiting.clear();
         emit lost(QStringLiteral("unplugged"));
     }
-    int baud() const { return m_baud; }
+    int baud() const override { return m_baud; }
     std::size_t wakeAfterCount() const { return m_wakeAfter; }
 
     QString refusal; // when set, open() fails with it

@@ -117,9 +117,13 @@ private slots:
             << "tx@0, timeout, tx@380";
         QTest::newRow("quiet after a time-out: next request after one time-out")
             << "send; +100; send; +100" << 0 << "tx@0, timeout, tx@200";
-        QTest::newRow("bytes after a sound answer are no late answer")
+        // The gap at 9600 baud, 4.01 ms after the answer's end, rounded up.
+        QTest::newRow("bytes after a sound answer are no late answer; the gap is kept")
             << "send; +5 " + answer + "; +1 00 00; send; +6 " + answer << 0
-            << "tx@0, ok 7 in 5, tx@6, ok 7 in 6";
+            << "tx@0, ok 7 in 5, tx@10, ok 7 in 2";
+        QTest::newRow("a request long after the answer goes at once")
+            << "send; +5 " + answer + "; +20; send; +6 " + answer << 0
+            << "tx@0, ok 7 in 5, tx@25, ok 7 in 6";
         QTest::newRow("lost mid-exchange: no outcome, nothing sent after")
             << "send; +5 01 03; lost; +200; send; +200" << 1 << "tx@0, lost";
     }
