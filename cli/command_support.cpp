@@ -1,5 +1,8 @@
 #include "cli/command_support.h"
 
+#include <charconv>
+#include <cmath>
+
 #include "codec/frames.h"
 #include "codec/hex_text.h"
 #include "codec/protocol.h"
@@ -31,6 +34,21 @@ std::optional<int> RegistersOption(const Arguments& arguments, std::string& erro
         return std::nullopt;
     }
     return *choice == "1" ? 1 : 2;
+}
+
+std::optional<std::chrono::nanoseconds> GapOption(const Arguments& arguments, std::string& error) {
+    const std::optional<std::string> text = arguments.value("gap");
+    if (!text) {
+        return std::chrono::nanoseconds(0);
+    }
+    double ms = 0;
+    const char* end = text->data() + text->size();
+    const auto [stop, failure] = std::from_chars(text->data(), end, ms);
+    if (text->empty() || failure != std::errc() || stop != end || !(ms >= 0 && ms <= 10'000)) {
+        error = "bad --gap '" + *text + "': 0 to 10000 milliseconds";
+        return std::nullopt;
+    }
+    return std::chrono::nanoseconds(std::llround(ms * 1e6));
 }
 
 std::string HexBytes(std::span<const std::uint8_t> bytes) {

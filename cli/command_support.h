@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -23,6 +24,18 @@ std::optional<int> RegistersOption(const Arguments& arguments, std::string& erro
 std::optional<std::string> ChoiceOption(const Arguments& arguments, std::string_view name,
                                         std::initializer_list<std::string_view> choices,
                                         std::string& error);
+
+// --gap MS: milliseconds, decimals allowed, 0 to 10000 (default 0: the
+// line's own 3.5 characters); the error text when it is not.
+std::optional<std::chrono::nanoseconds> GapOption(const Arguments& arguments, std::string& error);
+
+// The --gap option, the same for read and poll.
+inline constexpr OptionSpec kGapOption{"gap", 0, "MS",
+                                       "keep the line quiet for MS milliseconds (decimals\n"
+                                       "allowed, up to 10000) after an answer or a time-out\n"
+                                       "before the next request; never less than 3.5\n"
+                                       "characters of the line (2.01 ms at 19200 baud, the\n"
+                                       "default). Slow modules and USB adapters may need more"};
 
 // The exchange as a row of poll or read.
 Row RowOf(int address, const Session::Exchange& exchange, int registers);

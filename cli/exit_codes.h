@@ -11,7 +11,7 @@ namespace cli {
 // The exit status of every command.
 enum ExitCode : int {
     kSuccess = 0,
-    kFailedExchanges = 1, // poll ended with failed exchanges among good ones
+    kFailedExchanges = 1, // poll or read of several ended with failed exchanges among good ones
     kNotDone = 1,         // doctor found something wrong; pin or unpin could not change the link
     kUsage = 2,           // a bad option, or a value the window's rules refuse
     kPortError = 3,       // the port could not be opened or was lost
@@ -34,7 +34,8 @@ struct ExitStatus {
 inline constexpr std::array<ExitStatus, 9> kExitStatuses{{
     {kSuccess, "success", "success"},
     {kFailedExchanges, "failed exchanges",
-     "poll ended with failed exchanges, or a signal cut one short (see the summary); doctor "
+     "poll, or read of several modules, ended with failed exchanges among good ones, or a "
+     "signal cut one short (see the summary); doctor "
      "found something wrong; pin or unpin could not change the link"},
     {kUsage, "usage", "usage: a bad option, or a value the window's rules refuse"},
     {kPortError, "port",

@@ -5,6 +5,7 @@
 
 #include <QDir>
 
+#include "codec/address_list.h"
 #include "codec/protocol.h"
 #include "options/number_reading.h"
 
@@ -19,7 +20,9 @@ constexpr std::array kCommon{
                "build/COM4, from this folder); a name under /dev\n"
                "(ttyUSB0)"},
     OptionSpec{"baud", 'b', "RATE", "4800, 9600, 14400 or 19200 (8N1)"},
-    OptionSpec{"address", 'a', "N", "the module's address, 1 to 255 (default 1)"},
+    OptionSpec{"address", 'a', "N",
+               "the module's address, 1 to 255 (default 1); read and\n"
+               "poll take a list: 1-8, 1,3,5-7"},
     OptionSpec{"timeout", 0, "MS",
                "the whole answer must arrive within MS milliseconds\n"
                "of the request, 1 to 60000 (default 500). After a\n"
@@ -79,11 +82,20 @@ std::variant<LineOptions, std::string> ReadLineOptions(const Arguments& argument
         return {};
     };
     for (std::string error :
-         {number("address", 1, 255, line.address), number("timeout", 1, 60'000, line.timeoutMs),
-          number("retries", 0, 100, line.retries)}) {
+         {number("timeout", 1, 60'000, line.timeoutMs), number("retries", 0, 100, line.retries)}) {
         if (!error.empty()) {
             return error;
         }
+    }
+    if (const auto text = arguments.value("address")) {
+        const codec::AddressList list = codec::ParseAddressList(*text, 1, 255);
+        if (!list.error.empty()) {
+            // A lone number says the range, as for every other number.
+            const bool lone = text->find_first_of(",-", 1) == std::string::npos;
+            return "bad --address '" + *text + "': " + (lone ? "1 to 255" : list.error);
+        }
+        line.addresses.assign(list.addresses.begin(), list.addresses.end());
+        line.address = line.addresses.front();
     }
     line.verbose = arguments.has("verbose");
     return line;

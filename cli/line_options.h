@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "cli/arguments.h"
 #include "link/port_argument.h"
@@ -14,7 +15,8 @@ namespace cli {
 struct LineOptions {
     std::optional<PortArgument> port; // a device path or COMn; none: comm.set's port
     std::optional<int> baud;          // none: comm.set's rate
-    int address = 1;
+    int address = 1;                  // the first of `addresses`
+    std::vector<int> addresses{1};    // -a LIST: read and poll take several
     int timeoutMs = 500;
     int retries = 0;
     bool verbose = false;

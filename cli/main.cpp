@@ -61,7 +61,13 @@ int Main(const std::vector<std::string_view>& all) {
         PrintUsageError(name, *error);
         return kUsage;
     }
-    return command->run(Invocation{std::get<LineOptions>(line), parsed.arguments});
+    const LineOptions& options = std::get<LineOptions>(line);
+    if (options.addresses.size() > 1 && name != "read" && name != "poll") {
+        PrintUsageError(name,
+                        std::string(name) + " takes one address (-a N); read and poll take a list");
+        return kUsage;
+    }
+    return command->run(Invocation{options, parsed.arguments});
 }
 
 } // namespace

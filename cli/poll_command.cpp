@@ -16,9 +16,12 @@ namespace cli {
 namespace {
 
 constexpr std::array kOptions{
-    OptionSpec{"interval", 0, "MS", "a request every MS milliseconds, 10 to\n86400000 (needed)"},
-    OptionSpec{"count", 0, "N", "stop after N exchanges"},
+    OptionSpec{"interval", 0, "MS",
+               "a round every MS milliseconds, 10 to 86400000\n"
+               "(needed): one request to each address of -a"},
+    OptionSpec{"count", 0, "N", "stop after N rounds (one exchange each with one\naddress)"},
     OptionSpec{"duration", 0, "S", "stop after S seconds (decimals allowed)"},
+    kGapOption,
     OptionSpec{"registers", 0, "1|2", "1: humidity only (default); 2: humidity\nand temperature"},
     OptionSpec{"format", 0, "csv|jsonl|text", "how rows are written (default csv)"},
     OptionSpec{"output", 'o', "FILE",
@@ -33,7 +36,7 @@ constexpr std::array kOptions{
 std::string Describe() {
     return R"(Reads the module at an interval, one row per exchange, each written and
 flushed as it happens: a crash or Ctrl-C loses at most the row under way.
-Without --count or --duration it runs until interrupted (Ctrl-C, SIGTERM).
+Without --count or --duration it runs until stopped (Ctrl-C, SIGTERM).
 At the end, and on SIGINT or SIGTERM, a summary goes to standard error: the
 requests sent (a retry is one), answered, timeouts, CRC errors, exceptions,
 other corrupt answers, the loss in %, the late requests and the response time
@@ -43,11 +46,24 @@ There is never more than one request on the line: when an answer or its
 time-out outlasts the interval, the next request waits for it and goes out
 at once (late), and the ticks that passed meanwhile are skipped.
 
+Several modules on one line: -a 1-8 (or 1,3,5-7) polls each address in turn,
+in the order given; --interval is then the period of a round, one request to
+each address, and --count counts rounds. A round that outlasts the interval
+makes the next one late, as above. An answer from another address than the
+one asked is wrong-address and never credited. A module that times out three
+times in a row is asked every 2nd round, then every 4th, 8th, ... up to every
+32nd while it stays silent, so that it does not hold up the others; each turn
+it misses is a row with the outcome skipped, and it is asked every round again
+as soon as it answers. The summary then has a line for each address (sent,
+answered, loss, response times, turns skipped) and the counts in all.
+
 CSV columns, in this order: time (ISO 8601 UTC with milliseconds, when the
 request went out), address, outcome (ok, timeout, crc, exception, short,
-wrong-address, wrong-function, or lost with --reconnect), response_ms, humidity and temperature (two
-decimals, empty when absent), raw (hex of the bytes received). JSON lines
-carry the same keys, absent values as null.
+wrong-address, wrong-function, skipped, or lost with --reconnect),
+response_ms, humidity and temperature (two decimals, empty when absent), raw
+(hex of the bytes received). JSON lines carry the same keys, absent values as
+null, and end with the summary: an object with "summary":"address" for each
+address and one with "summary":"total".
 
 Running for months: with --reconnect a lost port (an adapter pulled, the
 program behind a pseudo-terminal ended) no longer ends the run. One message
@@ -86,7 +102,7 @@ std::optional<std::chrono::milliseconds> Seconds(std::string_view text) {
 std::optional<PollSettings> Settings(const Invocation& call) {
     const Arguments& arguments = call.arguments;
     PollSettings settings;
-    settings.address = call.line.address;
+    settings.addresses = call.line.addresses;
     std::string error;
     const auto registers = RegistersOption(arguments, error);
     const auto format = ChoiceOption(arguments, "format", {"csv", "jsonl", "text"}, error);
@@ -115,7 +131,7 @@ std::optional<PollSettings> Settings(const Invocation& call) {
     if (error.empty() && count) {
         settings.count = options::ReadInteger(*count, 1, 1'000'000'000'000);
         if (!settings.count) {
-            error = options::BadValue("count", *count, "a whole number from 1");
+            error = options::BadValue("count", *count, "a whole number of rounds from 1");
         }
     }
     if (error.empty() && duration) {
@@ -138,10 +154,17 @@ int Run(const Invocation& call) {
     if (!settings) {
         return kUsage;
     }
+    std::string error;
+    const auto gap = GapOption(call.arguments, error);
+    if (!gap) {
+        PrintUsageError("poll", error);
+        return kUsage;
+    }
     Session session(call.line);
     if (const int status = session.open(); status != kSuccess) {
         return status; // before --output is touched: an old log stays as it was
     }
+    session.setGap(*gap);
     PollSettings chosen = *settings;
     LogFile file;
     const auto output = call.arguments.value("output");
@@ -180,9 +203,9 @@ int Run(const Invocation& call) {
 
 const Command kPollCommand{
     "poll",
-    "--interval MS [--count N | --duration S] [--registers 1|2] [--format csv|jsonl|text] "
-    "[--output FILE] [--append] [--reconnect]",
-    "read at an interval, one row per exchange",
+    "--interval MS [--count N | --duration S] [--gap MS] [--registers 1|2] "
+    "[--format csv|jsonl|text] [--output FILE] [--append] [--reconnect]",
+    "read one or several modules at an interval, one row per exchange",
     Describe,
     kOptions,
     Run,

@@ -3,26 +3,63 @@
 #include "cli/command_support.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
+#include "master/timestamp.h"
 
 namespace cli {
 
+namespace {
+
+// The addresses as a list in their shortest form: "1-4,7,9".
+std::string AddressesText(const std::vector<int>& addresses) {
+    std::string text;
+    std::size_t i = 0;
+    while (i < addresses.size()) {
+        std::size_t last = i;
+        while (last + 1 < addresses.size() && addresses[last + 1] == addresses[last] + 1) {
+            ++last;
+        }
+        text += (text.empty() ? "" : ",") + std::to_string(addresses[i]);
+        if (last - i >= 2) {
+            text += '-' + std::to_string(addresses[last]);
+            i = last + 1;
+        } else {
+            ++i;
+        }
+    }
+    return text;
+}
+
+master::BusPollPlan PlanOf(const PollSettings& settings, int timeoutMs) {
+    master::BusPollPlan plan;
+    plan.addresses = settings.addresses;
+    plan.registers = settings.registers;
+    plan.intervalMs = settings.intervalMs;
+    plan.timeoutMs = timeoutMs;
+    plan.rounds = settings.count;
+    plan.duration = settings.duration;
+    return plan;
+}
+
+} // namespace
+
 PollRun::PollRun(Session& session, const PollSettings& settings, RowOutput& rows, QObject* parent)
     : QObject(parent), m_session(session), m_settings(settings), m_rows(rows),
+      m_poll(session.exchanger(), session.clock(), PlanOf(settings, session.options().timeoutMs)),
       m_status(!session.options().verbose) {
-    m_tick.setSingleShot(true);
-    m_tick.setTimerType(Qt::PreciseTimer);
-    connect(&m_tick, &QTimer::timeout, this, &PollRun::send);
-    m_session.onAttempt = [this](const master::Attempt& attempt) {
-        if (attempt.lateBytesBefore > 0) {
-            m_summary.addLateAnswer(attempt.lateBytesBefore);
-        }
-        m_summary.add(attempt.verdict.outcome, attempt.responseMs);
-    };
+    for (const int address : m_settings.addresses) {
+        m_modules[address];
+    }
+    m_session.onAttempt = [this](const master::Attempt& attempt) { attempted(attempt); };
+    // The port lost ends the run, unless the session keeps the line
+    // (--reconnect): its exchanges then end as lost turns, rows of their own.
     m_session.onLost = [this](const QString& reason) {
         m_status.clear();
         PrintError(reason);
         end(kPortError);
     };
+    m_poll.onTurn = [this](const master::Turn& turn) { turned(turn); };
+    m_poll.onLate = [this](long long skipped) { m_summary.addLate(static_cast<int>(skipped)); };
+    m_poll.onFinished = [this] { end(); };
     connect(&m_signals, &StopSignals::stopRequested, this, &PollRun::stop);
     connect(&m_signals, &StopSignals::hangUp, this, &PollRun::hangUp);
     m_session.onOutage = [this](const QString& reason) { outage(reason); };
@@ -33,98 +70,100 @@ void PollRun::start() {
     if (m_settings.format == "csv" && m_settings.header && !writeRow(CsvHeader())) {
         return;
     }
-    m_start = Clock::now();
-    send();
+    m_poll.start();
 }
 
-void PollRun::send() {
-    m_waiting = true;
-    const codec::Request request = master::ReadRequest(m_settings.address, m_settings.registers);
-    m_session.exchange(request.bytes,
-                       master::RegisterReadExpectation(m_settings.address, m_settings.registers),
-                       [this](const Session::Exchange& exchange) { exchanged(exchange); });
-}
-
-void PollRun::exchanged(const Session::Exchange& exchange) {
-    m_waiting = false;
-    ++m_exchanges;
-    if (!exchange.ok()) {
-        ++m_failed;
-        m_lastFailure = exchange.attempt.verdict.outcome;
+void PollRun::attempted(const master::Attempt& attempt) {
+    for (PollSummary* summary : {&m_summary, &m_modules[m_poll.address()]}) {
+        if (attempt.lateBytesBefore > 0) {
+            summary->addLateAnswer(attempt.lateBytesBefore);
+        }
+        summary->add(attempt.verdict.outcome, attempt.responseMs);
     }
-    countLost(exchange);
-    const Row row = RowOf(m_settings.address, exchange, m_settings.registers);
+}
+
+void PollRun::turned(const master::Turn& turn) {
+    Row row;
+    if (turn.exchange) {
+        const Session::Exchange& exchange = *turn.exchange;
+        ++m_exchanges;
+        if (!exchange.ok()) {
+            ++m_failed;
+            m_lastFailure = exchange.attempt.verdict.outcome;
+        }
+        countLost(exchange);
+        row = RowOf(turn.address, exchange, m_settings.registers);
+    } else {
+        m_modules[turn.address].addSkippedTurn();
+        row.time = master::Timestamp(m_session.clock().wallNow());
+        row.address = turn.address;
+        row.missed = "skipped";
+    }
     if (!writeRow(m_settings.format == "jsonl"  ? JsonRow(row)
                   : m_settings.format == "text" ? TextRow(row)
                                                 : CsvRow(row))) {
         return;
     }
-    if (m_status.enabled()) {
-        m_status.show(statusText(exchange));
+    if (m_status.enabled() && turn.exchange) {
+        m_status.show(statusText(*turn.exchange));
     }
-    if (m_settings.count && m_exchanges >= *m_settings.count) {
-        end();
-        return;
-    }
-    scheduleNext();
-}
-
-void PollRun::scheduleNext() {
-    const auto interval = std::chrono::milliseconds(m_settings.intervalMs);
-    const Clock::time_point now = Clock::now();
-    const Clock::time_point due = m_start + interval * (m_tickIndex + 1);
-    const auto over = [&](Clock::time_point when) {
-        return m_settings.duration && when >= m_start + *m_settings.duration;
-    };
-    if (due > now) {
-        if (over(due)) {
-            end();
-            return;
-        }
-        ++m_tickIndex;
-        m_tick.start(std::chrono::ceil<std::chrono::milliseconds>(due - now));
-        return;
-    }
-    // The exchange outlasted the tick: go now, on the latest tick that passed.
-    if (over(now)) {
-        end();
-        return;
-    }
-    const long long latest = (now - m_start) / interval;
-    m_summary.addLate(static_cast<int>(latest - m_tickIndex - 1));
-    m_tickIndex = latest;
-    send();
 }
 
 // SIGINT or SIGTERM. A request still waiting for its answer was sent and
 // got none: it counts, and the run did not end whole.
 void PollRun::stop() {
-    if (m_waiting && !m_session.finished()) {
+    if (m_poll.waiting() && !m_session.finished()) {
         m_summary.addInterrupted();
+        m_modules[m_poll.address()].addInterrupted();
         m_cutShort = true;
     }
     end();
+}
+
+std::string PollRun::summaryText() const {
+    const LineChoice& line = m_session.line();
+    const QString port = line.port == line.device
+                             ? line.port
+                             : QStringLiteral("%1 (%2)").arg(line.port, line.device);
+    const bool several = m_settings.addresses.size() > 1;
+    std::string text = "--- " + port.toLocal8Bit().toStdString() +
+                       (several ? ", addresses " : ", address ") +
+                       AddressesText(m_settings.addresses) + ", " + std::to_string(line.baud) +
+                       " baud: poll statistics ---\n";
+    if (!several) {
+        return text + m_summary.text();
+    }
+    for (const int address : m_settings.addresses) {
+        text +=
+            "address " + std::to_string(address) + ": " + m_modules.at(address).moduleText() + "\n";
+    }
+    return text + "total: " + m_summary.text();
 }
 
 void PollRun::end(std::optional<int> code) {
     if (m_session.finished()) {
         return;
     }
-    m_tick.stop();
+    m_poll.stop();
     m_status.clear();
-    const LineChoice& line = m_session.line();
-    const QString port = line.port == line.device
-                             ? line.port
-                             : QStringLiteral("%1 (%2)").arg(line.port, line.device);
-    std::fprintf(stderr, "--- %s, address %d, %d baud: poll statistics ---\n%s",
-                 port.toLocal8Bit().constData(), m_settings.address, line.baud,
-                 m_summary.text().c_str());
+    std::fputs(summaryText().c_str(), stderr);
     if (!code) {
         code = m_failed == 0            ? kSuccess
                : m_failed < m_exchanges ? kFailedExchanges
                                         : ExitCodeOf(*m_lastFailure);
         if (*code == kSuccess && m_cutShort) {
             code = kFailedExchanges;
+        }
+    }
+    if (m_settings.format == "jsonl" && *code != kOutputError) {
+        std::string records;
+        for (const int address : m_settings.addresses) {
+            records += m_modules.at(address).json("address", address);
+        }
+        records += m_summary.json("total", std::nullopt);
+        if (!m_rows.write(records)) {
+            PrintError(m_rows.error());
+            code = kOutputError;
         }
     }
     m_session.finish(*code);

@@ -2,17 +2,19 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QObject>
-#include <QTimer>
 
 #include "cli/poll_summary.h"
 #include "cli/row_output.h"
 #include "cli/session.h"
 #include "cli/status_line.h"
 #include "cli/stop_signals.h"
+#include "master/bus_poll.h"
 
 namespace cli {
 
@@ -20,20 +22,21 @@ namespace cli {
 inline constexpr int kReopenMs = 1000;
 
 struct PollSettings {
-    int address = 1;
+    std::vector<int> addresses{1}; // asked in this order, every round
     int registers = 1;
-    int intervalMs = 1000;
-    std::optional<long long> count;
+    int intervalMs = 1000;          // the period of a round
+    std::optional<long long> count; // rounds
     std::optional<std::chrono::milliseconds> duration;
     std::string format = "csv"; // csv, jsonl or text
     bool header = true;         // false: added to a log that has its header
 };
 
-// Polling on a schedule of ticks `intervalMs` apart from the start. One
-// exchange at a time: a request whose tick comes while the one before is
-// still waiting goes out when that one ends, and ticks that passed meanwhile
-// are skipped. Every exchange is written to `rows` at once; a row that cannot
-// be written ends the run with status 8.
+// A poll of the modules at `addresses`, round after round (master::BusPoll:
+// one exchange at a time, late rounds, back-off). Every turn is written to
+// `rows` at once, a skipped one as a row with the outcome "skipped"; a row
+// that cannot be written ends the run with status 8. At the end, the
+// statistics for each address and in all go to standard error, and with
+// jsonl to the rows as well.
 class PollRun : public QObject {
     Q_OBJECT
 public:
@@ -48,13 +51,11 @@ public:
     std::function<std::string()> onHangUp;
 
 private:
-    using Clock = std::chrono::steady_clock;
-
-    void send();
-    void exchanged(const Session::Exchange& exchange);
-    void scheduleNext();
+    void attempted(const master::Attempt& attempt);
+    void turned(const master::Turn& turn);
     void stop();
     void end(std::optional<int> code = std::nullopt);
+    std::string summaryText() const;
     bool writeRow(const std::string& text);
     std::string statusText(const Session::Exchange& last) const;
     // Outages of the port and the output reopened (poll_long_run.cpp).
@@ -65,16 +66,14 @@ private:
     Session& m_session;
     PollSettings m_settings;
     RowOutput& m_rows;
-    PollSummary m_summary;
+    master::BusPoll m_poll;
+    PollSummary m_summary;                // every address
+    std::map<int, PollSummary> m_modules; // each address
     StatusLine m_status;
     StopSignals m_signals;
-    QTimer m_tick;
-    Clock::time_point m_start;
-    long long m_tickIndex = 0; // the tick of the last request
     long long m_exchanges = 0;
     long long m_failed = 0;
-    bool m_waiting = false;  // a request is out, its exchange not ended
-    bool m_cutShort = false; // a signal ended the run while one was
+    bool m_cutShort = false; // a signal ended the run while a request waited
     std::optional<master::Outcome> m_lastFailure;
 };
 

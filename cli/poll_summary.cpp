@@ -1,6 +1,6 @@
 #include "cli/poll_summary.h"
 
-#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "cli/row_format.h"
@@ -13,7 +13,8 @@ void PollSummary::add(master::Outcome outcome, std::optional<double> responseMs)
     case master::Outcome::Ok:
         ++m_answered;
         if (responseMs) {
-            m_times.push_back(static_cast<float>(*responseMs));
+            ++m_times[std::llround(*responseMs * 100.0)];
+            ++m_timed;
         }
         break;
     case master::Outcome::Timeout:
@@ -39,31 +40,33 @@ double PollSummary::lossPercent() const {
     return m_sent == 0 ? 0.0 : 100.0 * (m_sent - m_answered) / m_sent;
 }
 
-std::optional<double> PollSummary::minMs() const {
-    if (m_times.empty()) {
-        return std::nullopt;
+std::optional<double> PollSummary::timeAtRank(long long rank) const {
+    for (const auto& [hundredths, count] : m_times) {
+        if (rank < count) {
+            return static_cast<double>(hundredths) / 100.0;
+        }
+        rank -= count;
     }
-    return *std::ranges::min_element(m_times);
+    return std::nullopt;
+}
+
+std::optional<double> PollSummary::minMs() const {
+    return timeAtRank(0);
 }
 
 std::optional<double> PollSummary::maxMs() const {
-    if (m_times.empty()) {
-        return std::nullopt;
-    }
-    return *std::ranges::max_element(m_times);
+    return timeAtRank(m_timed - 1);
 }
 
 std::optional<double> PollSummary::medianMs() const {
-    if (m_times.empty()) {
+    if (m_timed == 0) {
         return std::nullopt;
     }
-    std::vector<float> sorted = m_times;
-    std::ranges::sort(sorted);
-    const std::size_t middle = sorted.size() / 2;
-    if (sorted.size() % 2 == 1) {
-        return sorted[middle];
+    const long long middle = m_timed / 2;
+    if (m_timed % 2 == 1) {
+        return timeAtRank(middle);
     }
-    return (static_cast<double>(sorted[middle - 1]) + sorted[middle]) / 2.0;
+    return (*timeAtRank(middle - 1) + *timeAtRank(middle)) / 2.0;
 }
 
 std::string PollSummary::text() const {
@@ -95,6 +98,46 @@ std::string PollSummary::text() const {
                 (m_lost == 1 ? "" : "s") + " lost\n";
     }
     return text;
+}
+
+std::string PollSummary::moduleText() const {
+    char loss[32];
+    std::snprintf(loss, sizeof loss, "%.1f%%", lossPercent());
+    std::string text = std::to_string(m_sent) + " sent, " + std::to_string(m_answered) +
+                       " answered, " + loss + " loss, ";
+    text += m_times.empty() ? std::string("no response time")
+                            : "response time min/median/max = " + Milliseconds(*minMs()) + "/" +
+                                  Milliseconds(*medianMs()) + "/" + Milliseconds(*maxMs()) + " ms";
+    if (m_skippedTurns > 0) {
+        text += ", " + std::to_string(m_skippedTurns) + " turns skipped (backed off)";
+    }
+    return text;
+}
+
+std::string PollSummary::json(std::string_view kind, std::optional<int> address) const {
+    const auto number = [](std::string_view key, long long value) {
+        return ",\"" + std::string(key) + "\":" + std::to_string(value);
+    };
+    const auto time = [](std::string_view key, std::optional<double> ms) {
+        return ",\"" + std::string(key) + "\":" + (ms ? Milliseconds(*ms) : std::string("null"));
+    };
+    char loss[32];
+    std::snprintf(loss, sizeof loss, "%.1f", lossPercent());
+    std::string text = "{\"summary\":\"" + std::string(kind) + "\"";
+    if (address) {
+        text += number("address", *address);
+    }
+    text += number("sent", m_sent) + number("answered", m_answered) +
+            number("timeouts", m_timeouts) + number("crc_errors", m_crcErrors) +
+            number("exceptions", m_exceptions) + number("other_corrupt", m_corrupt) +
+            ",\"loss_percent\":" + loss + time("response_ms_min", minMs()) +
+            time("response_ms_median", medianMs()) + time("response_ms_max", maxMs()) +
+            number("skipped_turns", m_skippedTurns);
+    if (!address) {
+        text += number("late", m_late) + number("ticks_skipped", m_skipped) +
+                number("interrupted", m_interrupted) + number("late_answers", m_lateAnswers);
+    }
+    return text + "}\n";
 }
 
 } // namespace cli

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "master/answer_judging.h"
 
@@ -35,6 +37,8 @@ public:
         ++m_lost;
         m_sent += sent ? 1 : 0;
     }
+    // A turn without a request: the module was backed off.
+    void addSkippedTurn() { ++m_skippedTurns; }
 
     // Bytes that came after their request's time-out, dropped before the
     // next request: one late answer.
@@ -55,6 +59,7 @@ public:
     int lateAnswers() const { return m_lateAnswers; }
     int outages() const { return m_outages; }
     int lost() const { return m_lost; }
+    int skippedTurns() const { return m_skippedTurns; }
     // Requests without a sound answer, in % of those sent; 0 when none was sent.
     double lossPercent() const;
     // Response times of the sound answers; nothing when there was none.
@@ -67,6 +72,12 @@ public:
     // answers that came too late and one on the outages of the port, when
     // there were some.
     std::string text() const;
+    // One line for one module of several: sent, answered, loss, response
+    // times, and the turns skipped while it was backed off.
+    std::string moduleText() const;
+    // The same counts as one JSON object on one line, with "summary" set to
+    // `kind` ("address" with the key address, or "total").
+    std::string json(std::string_view kind, std::optional<int> address) const;
 
 private:
     int m_sent = 0;
@@ -82,7 +93,13 @@ private:
     std::size_t m_lateBytes = 0;
     int m_outages = 0;
     int m_lost = 0;
-    std::vector<float> m_times; // float: a day at 20 polls a second stays under 7 MB
+    int m_skippedTurns = 0;
+    // Response times in hundredths of a millisecond (as the rows print
+    // them), and how often each came: memory grows with the times seen, not
+    // with the length of the run.
+    std::map<std::int64_t, long long> m_times;
+    long long m_timed = 0;
+    std::optional<double> timeAtRank(long long rank) const;
 };
 
 } // namespace cli

@@ -1,11 +1,14 @@
 #include <array>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "cli/command_support.h"
 #include "cli/commands.h"
 #include "cli/diagnostics.h"
 #include "cli/exit_codes.h"
 #include "cli/row_output.h"
+#include "master/bus_poll.h"
 
 namespace cli {
 
@@ -14,6 +17,7 @@ namespace {
 constexpr std::array kOptions{
     OptionSpec{"registers", 0, "1|2", "1: humidity only (default); 2: humidity\nand temperature"},
     OptionSpec{"format", 0, "text|json|csv", "how the reading is printed (default text)"},
+    kGapOption,
 };
 
 std::string Describe() {
@@ -29,26 +33,17 @@ when not read or without a reading) and raw (the answer's hex text); csv a
 header and one row with the columns of poll. A failed exchange prints nothing
 in text; in json and csv it is a row as in poll, with its outcome and no
 values, and the status says what failed.
+
+With several addresses (-a 1-8, -a 1,3,5-7) each module is read once, in the
+order given: text puts "address N: " before each of its lines (and before
+the message of a failed exchange), json prints one object per line, csv one
+header and a row for each. The status is 0 when every module answered, 1
+when some did not, and that of the last failure when none did.
 )";
 }
 
-// The row on standard output; false after a message when it cannot be written.
-bool Print(const std::string& format, const Row& row) {
-    std::string text;
-    if (format == "json") {
-        text = JsonRow(row);
-    } else if (format == "csv") {
-        text = CsvHeader() + CsvRow(row);
-    } else {
-        const master::Reading& reading = row.reading;
-        text = reading.humidity ? "humidity " + Hundredths(*reading.humidity) + " %RH\n"
-                                : std::string("humidity: no reading\n");
-        if (reading.registers >= 2) {
-            text += reading.temperature
-                        ? "temperature " + Hundredths(*reading.temperature) + " °C\n"
-                        : std::string("temperature: no reading\n");
-        }
-    }
+// Writes `text` on standard output; false after a message when it cannot.
+bool Print(const std::string& text) {
     RowOutput out(STDOUT_FILENO, "standard output");
     if (!out.write(text)) {
         PrintError(out.error());
@@ -57,11 +52,32 @@ bool Print(const std::string& format, const Row& row) {
     return true;
 }
 
+// The row as `format` prints it; in text each line after `prefix`.
+std::string Text(const std::string& format, const Row& row, const std::string& prefix) {
+    if (format == "json") {
+        return JsonRow(row);
+    }
+    if (format == "csv") {
+        return CsvRow(row);
+    }
+    const master::Reading& reading = row.reading;
+    std::string text =
+        prefix + (reading.humidity ? "humidity " + Hundredths(*reading.humidity) + " %RH\n"
+                                   : std::string("humidity: no reading\n"));
+    if (reading.registers >= 2) {
+        text += prefix + (reading.temperature
+                              ? "temperature " + Hundredths(*reading.temperature) + " °C\n"
+                              : std::string("temperature: no reading\n"));
+    }
+    return text;
+}
+
 int Run(const Invocation& call) {
     std::string error;
     const auto registers = RegistersOption(call.arguments, error);
     const auto format = ChoiceOption(call.arguments, "format", {"text", "json", "csv"}, error);
-    if (!registers || !format) {
+    const auto gap = registers && format ? GapOption(call.arguments, error) : std::nullopt;
+    if (!gap) {
         PrintUsageError("read", error);
         return kUsage;
     }
@@ -73,22 +89,42 @@ int Run(const Invocation& call) {
     if (const int status = session.open(); status != kSuccess) {
         return status;
     }
-    const int address = call.line.address;
-    session.exchange(master::ReadRequest(address, *registers).bytes,
-                     master::RegisterReadExpectation(address, *registers),
-                     [&](const Session::Exchange& exchange) {
-                         const int code = ExitCodeOf(exchange.attempt.verdict.outcome);
-                         if (!exchange.ok()) {
-                             PrintError(FailureText(exchange, call.line.timeoutMs));
-                         }
-                         // In text a failure has no row; in json and csv it has.
-                         if ((exchange.ok() || *format != "text") &&
-                             !Print(*format, RowOf(address, exchange, *registers))) {
-                             session.finish(kOutputError);
-                             return;
-                         }
-                         session.finish(code);
-                     });
+    session.setGap(*gap);
+    if (*format == "csv" && !Print(CsvHeader())) {
+        return kOutputError;
+    }
+    const std::vector<int>& addresses = call.line.addresses;
+    master::BusPollPlan plan;
+    plan.addresses = addresses;
+    plan.registers = *registers;
+    plan.timeoutMs = call.line.timeoutMs;
+    plan.rounds = 1;
+    master::BusPoll poll(session.exchanger(), session.clock(), plan);
+    std::size_t failed = 0;
+    int lastFailure = kSuccess;
+    poll.onTurn = [&](const master::Turn& turn) {
+        // One round: no module is backed off, every turn is an exchange.
+        const Session::Exchange& exchange = *turn.exchange;
+        const std::string prefix =
+            addresses.size() > 1 ? "address " + std::to_string(turn.address) + ": " : "";
+        if (!exchange.ok()) {
+            ++failed;
+            lastFailure = ExitCodeOf(exchange.attempt.verdict.outcome);
+            PrintError(prefix + FailureText(exchange, call.line.timeoutMs));
+        }
+        // In text a failure has no row; in json and csv it has.
+        if ((exchange.ok() || *format != "text") &&
+            !Print(Text(*format, RowOf(turn.address, exchange, *registers), prefix))) {
+            poll.stop();
+            session.finish(kOutputError);
+        }
+    };
+    poll.onFinished = [&] {
+        session.finish(failed == 0                 ? kSuccess
+                       : failed < addresses.size() ? kFailedExchanges
+                                                   : lastFailure);
+    };
+    poll.start();
     return session.run();
 }
 
@@ -96,8 +132,8 @@ int Run(const Invocation& call) {
 
 const Command kReadCommand{
     "read",
-    "[--registers 1|2] [--format text|json|csv]",
-    "read the humidity (and temperature) once",
+    "[--registers 1|2] [--format text|json|csv] [--gap MS]",
+    "read the humidity (and temperature) once, of one or several modules",
     Describe,
     kOptions,
     Run,

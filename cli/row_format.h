@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "master/answer_judging.h"
 #include "master/reading.h"
@@ -16,7 +17,13 @@ struct Row {
     std::optional<double> responseMs; // none when nothing arrived
     master::Reading reading;          // empty unless the outcome is Ok
     std::string raw;                  // hex text of the bytes received
+    // A turn that sent no request shows this outcome instead of `outcome`:
+    // "skipped" when the module was backed off.
+    std::string_view missed;
 };
+
+// The row's outcome column: "ok", "timeout", ..., "skipped".
+std::string_view OutcomeText(const Row& row);
 
 // "time,address,outcome,response_ms,humidity,temperature,raw" and a line end.
 std::string CsvHeader();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -43,6 +44,11 @@ public:
     master::Port& port() { return m_port; }
     // What exchanges on the line: the keeper after keepLine().
     master::Exchanger& exchanger() { return m_keeper ? *m_keeper : m_exchanger; }
+    master::Clock& clock() { return m_clock; }
+
+    // --gap: the quiet kept after an answer or a time-out before the next
+    // request, never less than the line's 3.5 characters.
+    void setGap(std::chrono::nanoseconds gap) { m_serial.setGap(gap); }
 
     using Exchange = master::Exchange;
     using Done = master::Exchanger::Done;

@@ -58,7 +58,10 @@ void BusPoll::exchanged(const Exchange& exchange) {
     if (m_stopped) {
         return;
     }
-    m_backOffs[m_turn].record(m_round, exchange.attempt.verdict.outcome == Outcome::Timeout);
+    // A turn lost with the port says nothing of the module.
+    if (const Outcome outcome = exchange.attempt.verdict.outcome; outcome != Outcome::Lost) {
+        m_backOffs[m_turn].record(m_round, outcome == Outcome::Timeout);
+    }
     const Turn turn{m_round, m_plan.addresses[m_turn], exchange};
     ++m_turn;
     if (onTurn) {

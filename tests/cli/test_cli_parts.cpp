@@ -39,6 +39,10 @@ private slots:
             << QStringList{"-b", "fast"} << "bad --baud 'fast': 4800, 9600, 14400 or 19200";
         QTest::newRow("address 0") << QStringList{"-a", "0"} << "bad --address '0': 1 to 255";
         QTest::newRow("address 256") << QStringList{"-a", "256"} << "bad --address '256': 1 to 255";
+        QTest::newRow("address list")
+            << QStringList{"-a", "3,1-2"} << "port - baud - address 3 1 2 timeout 500 retries 0";
+        QTest::newRow("address list out of range")
+            << QStringList{"-a", "1-300"} << "bad --address '1-300': 300 is outside 1 to 255";
         QTest::newRow("time-out 0")
             << QStringList{"--timeout", "0"} << "bad --timeout '0': 1 to 60000";
         QTest::newRow("retries with a sign")
@@ -65,10 +69,15 @@ private slots:
             return;
         }
         const cli::LineOptions& o = std::get<cli::LineOptions>(line);
+        QStringList addresses;
+        for (const int address : o.addresses) {
+            addresses << QString::number(address);
+        }
+        QCOMPARE(o.address, o.addresses.front());
         QString text = QStringLiteral("port %1 baud %2 address %3 timeout %4 retries %5")
                            .arg(o.port ? o.port->text : "-")
                            .arg(o.baud ? QString::number(*o.baud) : "-")
-                           .arg(o.address)
+                           .arg(addresses.join(' '))
                            .arg(o.timeoutMs)
                            .arg(o.retries);
         if (o.verbose) {
@@ -140,19 +149,29 @@ private slots:
         const std::vector<std::uint8_t> bytes = Bytes(answer);
         QVERIFY(codec::CrcMatches(bytes));
         cli::Row row{
-            "T", 1, Outcome::Ok, 2.254, master::ReadingOf(bytes, registers), answer.toStdString()};
+            "T", 1, Outcome::Ok, 2.254, master::ReadingOf(bytes, registers), answer.toStdString(),
+            {}};
         QCOMPARE(QString::fromStdString(cli::CsvRow(row)), csv);
         QCOMPARE(QString::fromStdString(cli::JsonRow(row)), json);
     }
 
     void timeoutRow() {
-        const cli::Row row{"T", 7, Outcome::Timeout, std::nullopt, {}, ""};
+        const cli::Row row{"T", 7, Outcome::Timeout, std::nullopt, {}, "", {}};
         QCOMPARE(QString::fromStdString(cli::CsvRow(row)), QString("T,7,timeout,,,,\n"));
         QCOMPARE(QString::fromStdString(cli::JsonRow(row)),
                  QString(R"({"time":"T","address":7,"outcome":"timeout","response_ms":null,)"
                          R"("humidity":null,"temperature":null,"raw":""})"
                          "\n"));
         QCOMPARE(QString::fromStdString(cli::TextRow(row)), QString("T address 7 timeout\n"));
+    }
+
+    // A backed-off module's turn: a row with no request behind it.
+    void skippedRow() {
+        const cli::Row row{"T", 5, Outcome::Timeout, std::nullopt, {}, "", "skipped"};
+        QCOMPARE(QString::fromStdString(cli::CsvRow(row)), QString("T,5,skipped,,,,\n"));
+        QVERIFY(cli::JsonRow(row).find(R"("outcome":"skipped","response_ms":null)") !=
+                std::string::npos);
+        QCOMPARE(QString::fromStdString(cli::TextRow(row)), QString("T address 5 skipped\n"));
     }
 
     void milliseconds_data() {
@@ -192,6 +211,39 @@ private slots:
                  QString("8 sent, 4 answered, 1 timeouts, 1 CRC errors, 1 exceptions, 1 other "
                          "corrupt, 50.0% loss, 1 late (3 ticks skipped)\n"
                          "response time min/median/max = 1.00/2.50/4.00 ms\n"));
+        // One module of several: the short line and its JSON.
+        summary.addSkippedTurn();
+        QCOMPARE(QString::fromStdString(summary.moduleText()),
+                 QString("8 sent, 4 answered, 50.0% loss, response time min/median/max = "
+                         "1.00/2.50/4.00 ms, 1 turns skipped (backed off)"));
+        QCOMPARE(QString::fromStdString(summary.json("address", 3)),
+                 QString(R"({"summary":"address","address":3,"sent":8,"answered":4,"timeouts":1,)"
+                         R"("crc_errors":1,"exceptions":1,"other_corrupt":1,"loss_percent":50.0,)"
+                         R"("response_ms_min":1.00,"response_ms_median":2.50,)"
+                         R"("response_ms_max":4.00,"skipped_turns":1})"
+                         "\n"));
+        QVERIFY(summary.json("total", std::nullopt)
+                    .ends_with(R"("skipped_turns":1,"late":1,"ticks_skipped":3,"interrupted":0,)"
+                               R"("late_answers":0})"
+                               "\n"));
+    }
+
+    // Response times are kept by value and count: the median of many
+    // equal times, and of an odd count.
+    void summaryTimes() {
+        cli::PollSummary summary;
+        for (int i = 0; i < 1000; ++i) {
+            summary.add(Outcome::Ok, 9.0);
+        }
+        summary.add(Outcome::Ok, 1.0);
+        summary.add(Outcome::Ok, 20.004);
+        summary.add(Outcome::Ok, 20.006);
+        QCOMPARE(*summary.minMs(), 1.0);
+        QCOMPARE(*summary.medianMs(), 9.0);
+        QCOMPARE(*summary.maxMs(), 20.01);
+        QCOMPARE(QString::fromStdString(summary.moduleText()),
+                 QString("1003 sent, 1003 answered, 0.0% loss, response time min/median/max = "
+                         "1.00/9.00/20.01 ms"));
     }
 
     void scanOptions_data() {

@@ -291,7 +291,16 @@ private slots:
             QStringList{"poll", "--interval", "100", "--duration", "0.55", "--format", "jsonl"} +
             Line(sim));
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-        const QStringList lines = Lines(run.out);
+        QStringList lines = Lines(run.out);
+        // The rows end with the summary of the address and the total.
+        QVERIFY2(lines.size() >= 2, qPrintable(run.out));
+        const QJsonObject total = QJsonDocument::fromJson(lines.takeLast().toUtf8()).object();
+        const QJsonObject module = QJsonDocument::fromJson(lines.takeLast().toUtf8()).object();
+        QCOMPARE(module["summary"].toString(), QString("address"));
+        QCOMPARE(module["address"].toInt(), 1);
+        QCOMPARE(total["summary"].toString(), QString("total"));
+        QCOMPARE(total["answered"].toInt(), lines.size());
+        QCOMPARE(module["response_ms_median"].isDouble(), true);
         // Ticks at 0, 100, ... 500 ms; a loaded machine may make some late and skip others.
         QVERIFY2(lines.size() >= 3 && lines.size() <= 6, qPrintable(run.out));
         for (const QString& line : lines) {
@@ -576,6 +585,16 @@ private slots:
             << QStringList{"scan", "--bauds", "9600,1200"} << "bad --bauds '9600,1200'";
         QTest::newRow("bad addresses")
             << QStringList{"scan", "--addresses", "5-1"} << "bad --addresses '5-1'";
+        QTest::newRow("address list backwards")
+            << QStringList{"poll", "--interval", "50", "-a", "8-1"}
+            << "bad --address '8-1': the range 8-1 runs backwards";
+        QTest::newRow("a list for a command of one module")
+            << QStringList{"adjust", "0", "1", "-a", "1,2"}
+            << "adjust takes one address (-a N); read and poll take a list";
+        QTest::newRow("bad gap") << QStringList{"read", "--gap", "-1"}
+                                 << "bad --gap '-1': 0 to 10000 milliseconds";
+        QTest::newRow("gap too long") << QStringList{"poll", "--interval", "50", "--gap", "10001"}
+                                      << "bad --gap '10001': 0 to 10000 milliseconds";
     }
     void usageErrors() {
         QFETCH(QStringList, args);
