@@ -1,0 +1,183 @@
+"""ht5530k-cli polling a bus of virtual modules: throughput, CPU, growth.
+
+    bus_bench.py BUILD_DIR [--seconds S] [--sim PATH]
+
+Every figure runs against ht5530k-sim --address LIST --baud 19200 (PATH, by
+default BUILD_DIR/ht5530k-sim): modules answering at the line's pace.
+
+1. bus exchanges: ht5530k-cli poll -a 1-8 --interval 10 for S seconds, as
+   fast as the master allows (every round late), against the line's limit:
+   a request of 8 bytes and an answer of 7 at 10 bits a byte, the 3.5
+   characters of silence (11 bits each) after each, and the virtual module's
+   turnaround (none). On a pseudo-terminal the request takes no line time,
+   so the figure can exceed 100%.
+2. bus CPU per exchange: ht5530k-cli -a 1-8 and mbpoll -a 1:8, a round every
+   100 ms, at the same time, each against its own bus of eight (mbpoll asks one
+   slave per -l period, so it gets -l 12); then the same for a single module at
+   50 ms. CPU is each process's user and system time
+   (wait4); exchanges are the requests its bus took (the simulator's log).
+3. growth: ht5530k-cli alone against buses of 1, 8 and 35 modules, a round
+   every 100 ms: CPU per exchange and peak memory (maxrss).
+"""
+import csv
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+BAUD = 19200
+REQUEST_BYTES, ANSWER_BYTES = 8, 7
+
+
+def silence_ms(baud):
+    """3.5 characters of 11 bits, at least 1.75 ms."""
+    return max(1.75, 3.5 * 11 * 1000.0 / baud)
+
+
+def line_limit_per_s(baud, turnaround_ms=0.0):
+    frames_ms = (REQUEST_BYTES + ANSWER_BYTES) * 10 * 1000.0 / baud
+    return 1000.0 / (frames_ms + 2 * silence_ms(baud) + turnaround_ms)
+
+
+def start_sim(sim_path, addresses, log):
+    sim = subprocess.Popen([sim_path, "--address", addresses, "--baud", str(BAUD), "--no-drift",
+                            "--log", log], stdout=subprocess.PIPE, text=True)
+    device = sim.stdout.readline().strip()
+    if not device.startswith("/dev/"):
+        sys.exit("bus_bench: the simulator printed no device")
+    return sim, device
+
+
+def stop(process):
+    process.terminate()
+    process.wait()
+
+
+def usage_of(process, stop_signal=None):
+    """Waits for the process (after sending stop_signal); its rusage."""
+    if stop_signal is not None:
+        process.send_signal(stop_signal)
+    _, _, usage = os.wait4(process.pid, 0)
+    process.returncode = 0  # reaped here; keeps Popen from waiting again
+    return usage
+
+
+def cpu(usage):
+    return usage.ru_utime + usage.ru_stime
+
+
+def requests_taken(log):
+    with open(log) as lines:
+        return sum(1 for line in lines
+                   if line.split(" ", 2)[1:2] == ["rx"] and "discarded" not in line)
+
+
+def cli_poll(build, device, addresses, interval, seconds, rows):
+    return subprocess.Popen(
+        [os.path.join(build, "ht5530k-cli"), "poll", "-p", device, "-b", str(BAUD), "-a",
+         addresses, "--interval", str(interval), "--duration", str(seconds), "--output", rows],
+        stderr=subprocess.DEVNULL)
+
+
+def ok_rows(rows):
+    with open(rows, newline="") as f:
+        return sum(1 for row in csv.DictReader(f) if row["outcome"] == "ok")
+
+
+def met(ok):
+    return "met" if ok else "NOT met"
+
+
+def throughput(build, sim_path, work, seconds):
+    log, rows = os.path.join(work, "t.log"), os.path.join(work, "t.csv")
+    sim, device = start_sim(sim_path, "1-8", log)
+    try:
+        started = time.monotonic()
+        usage_of(cli_poll(build, device, "1-8", 10, seconds, rows))
+        ran = time.monotonic() - started
+    finally:
+        stop(sim)
+    ok = ok_rows(rows)
+    rate = ok / seconds
+    limit = line_limit_per_s(BAUD)
+    share = 100.0 * rate / limit
+    print(f"bus exchanges: {rate:.0f} per s, {share:.0f}% of the line's limit "
+          f"[goal >= 90%: {met(share >= 90)}] (8 modules at {BAUD} baud, {ok} sound answers "
+          f"in {seconds:g} s, process {ran:.1f} s; limit {limit:.1f} per s: "
+          f"{REQUEST_BYTES}+{ANSWER_BYTES} bytes at 10 bits, 2 x {silence_ms(BAUD):.2f} ms "
+          f"silence, no turnaround; the pseudo-terminal does not pace the request)")
+
+
+def cpu_beside_mbpoll(build, sim_path, work, seconds, addresses, mbpoll_addresses, modules,
+                      interval, label):
+    cli_log, mbpoll_log = os.path.join(work, "c.log"), os.path.join(work, "m.log")
+    rows = os.path.join(work, "c.csv")
+    cli_sim, cli_device = start_sim(sim_path, addresses, cli_log)
+    mbpoll_sim, mbpoll_device = start_sim(sim_path, addresses, mbpoll_log)
+    try:
+        cli = cli_poll(build, cli_device, addresses, interval, seconds, rows)
+        mbpoll = subprocess.Popen(
+            ["mbpoll", "-m", "rtu", "-b", str(BAUD), "-P", "none", "-a", mbpoll_addresses, "-0",
+             "-r", "0", "-c", "1", "-l", str(max(11, interval // modules)), "-o", "0.5",
+             mbpoll_device],
+            stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
+        time.sleep(seconds)
+        mbpoll_cpu = cpu(usage_of(mbpoll, signal.SIGINT))
+        cli_cpu = cpu(usage_of(cli))
+    finally:
+        stop(cli_sim)
+        stop(mbpoll_sim)
+    cli_exchanges, mbpoll_exchanges = requests_taken(cli_log), requests_taken(mbpoll_log)
+    cli_us = cli_cpu / cli_exchanges * 1e6 if cli_exchanges else float("inf")
+    mbpoll_us = mbpoll_cpu / mbpoll_exchanges * 1e6 if mbpoll_exchanges else float("inf")
+    ratio = cli_us / mbpoll_us
+    print(f"bus CPU per exchange{label}: ht5530k-cli {cli_us:.0f} us, mbpoll {mbpoll_us:.0f} us, "
+          f"ratio {ratio:.2f} [goal <= 1.0: {met(ratio <= 1.0)}] ({cli_exchanges} and "
+          f"{mbpoll_exchanges} exchanges, {modules} module{'s' if modules > 1 else ''}, a round "
+          f"every {interval} ms for {seconds:g} s, "
+          f"at the same time)")
+
+
+def growth(build, sim_path, work, seconds):
+    parts = []
+    for addresses, count in (("1", 1), ("1-8", 8), ("1-35", 35)):
+        log, rows = os.path.join(work, "g.log"), os.path.join(work, "g.csv")
+        sim, device = start_sim(sim_path, addresses, log)
+        try:
+            usage = usage_of(cli_poll(build, device, addresses, 100, seconds, rows))
+        finally:
+            stop(sim)
+        exchanges = requests_taken(log)
+        per = cpu(usage) / exchanges * 1e6 if exchanges else float("inf")
+        parts.append(f"{count}: {per:.0f} us, {usage.ru_maxrss / 1024:.1f} MiB")
+    print(f"bus growth (CPU per exchange, peak memory; 1, 8, 35 modules, a round every 100 ms "
+          f"for {seconds:g} s each) [goal: flat]: " + "; ".join(parts))
+
+
+def main():
+    args = sys.argv[1:]
+    if not args or args[0] in ("-h", "--help"):
+        print(__doc__)
+        return 0 if args else 2
+    build = args[0]
+    seconds = float(args[args.index("--seconds") + 1]) if "--seconds" in args else 30.0
+    sim_path = args[args.index("--sim") + 1] if "--sim" in args else os.path.join(build,
+                                                                                   "ht5530k-sim")
+    if shutil.which("mbpoll") is None:
+        sys.exit("bus_bench: mbpoll is not installed (scripts/install-deps installs it)")
+    work = tempfile.mkdtemp(prefix="bus-bench-")
+    try:
+        throughput(build, sim_path, work, seconds)
+        cpu_beside_mbpoll(build, sim_path, work, seconds, "1-8", "1:8", 8, 100, "")
+        cpu_beside_mbpoll(build, sim_path, work, seconds, "1", "1", 1, 50, " (one module)")
+        growth(build, sim_path, work, seconds)
+    finally:
+        shutil.rmtree(work)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
