@@ -1,12 +1,12 @@
 #include "cli/command_support.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "codec/frames.h"
 #include "codec/hex_text.h"
 #include "codec/protocol.h"
 #include "master/timestamp.h"
+#include "options/number_reading.h"
 
 namespace cli {
 
@@ -41,14 +41,12 @@ std::optional<std::chrono::nanoseconds> GapOption(const Arguments& arguments, st
     if (!text) {
         return std::chrono::nanoseconds(0);
     }
-    double ms = 0;
-    const char* end = text->data() + text->size();
-    const auto [stop, failure] = std::from_chars(text->data(), end, ms);
-    if (text->empty() || failure != std::errc() || stop != end || !(ms >= 0 && ms <= 10'000)) {
-        error = "bad --gap '" + *text + "': 0 to 10000 milliseconds";
+    const std::optional<double> ms = options::ReadDecimal(*text, 0.0, 10'000.0);
+    if (!ms) {
+        error = options::BadValue("gap", *text, "0 to 10000 milliseconds");
         return std::nullopt;
     }
-    return std::chrono::nanoseconds(std::llround(ms * 1e6));
+    return std::chrono::nanoseconds(std::llround(*ms * 1e6));
 }
 
 std::string HexBytes(std::span<const std::uint8_t> bytes) {

@@ -92,7 +92,8 @@ std::variant<LineOptions, std::string> ReadLineOptions(const Arguments& argument
         if (!list.error.empty()) {
             // A lone number says the range, as for every other number.
             const bool lone = text->find_first_of(",-", 1) == std::string::npos;
-            return "bad --address '" + *text + "': " + (lone ? "1 to 255" : list.error);
+            return options::BadValue("address", *text,
+                                     lone ? options::RangeText(1, 255) : list.error);
         }
         line.addresses.assign(list.addresses.begin(), list.addresses.end());
         line.address = line.addresses.front();
