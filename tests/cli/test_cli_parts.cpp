@@ -42,7 +42,8 @@ private slots:
         QTest::newRow("address list")
             << QStringList{"-a", "3,1-2"} << "port - baud - address 3 1 2 timeout 500 retries 0";
         QTest::newRow("address list out of range")
-            << QStringList{"-a", "1-300"} << "bad --address '1-300': 300 is outside 1 to 255";
+            << QStringList{"-a", "1-300"}
+            << "bad --address '1-300': address 300 is out of range: give addresses from 1 to 255";
         QTest::newRow("time-out 0")
             << QStringList{"--timeout", "0"} << "bad --timeout '0': 1 to 60000";
         QTest::newRow("retries with a sign")
