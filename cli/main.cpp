@@ -5,14 +5,14 @@
 
 #include <QCoreApplication>
 
-#include "cli/arguments.h"
-#include "cli/command.h"
-#include "cli/diagnostics.h"
-#include "cli/exit_codes.h"
-#include "cli/help_text.h"
-#include "cli/line_options.h"
+#include "cli/commands/command.h"
+#include "cli/options/arguments.h"
+#include "cli/options/help_text.h"
+#include "cli/options/line_options.h"
+#include "cli/output/diagnostics.h"
+#include "cli/output/exit_codes.h"
+#include "cli/output/standard_streams.h"
 #include "cli/session.h"
-#include "cli/standard_streams.h"
 #include "options/arguments.h"
 #include "version/ht5530k_version.h"
 

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include "cli/diagnostics.h"
-#include "cli/exit_codes.h"
+#include "cli/output/diagnostics.h"
+#include "cli/output/exit_codes.h"
 
 namespace cli {
 

@@ -11,8 +11,8 @@
 #include <QObject>
 #include <QString>
 
-#include "cli/line_choice.h"
-#include "cli/line_options.h"
+#include "cli/options/line_choice.h"
+#include "cli/options/line_options.h"
 #include "link/settings_location.h"
 #include "master/clock.h"
 #include "master/device_port.h"

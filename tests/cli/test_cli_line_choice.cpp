@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "cli/line_choice.h"
+#include "cli/options/line_choice.h"
 #include "comm_set_file.h"
 #include "link/port_argument.h"
 

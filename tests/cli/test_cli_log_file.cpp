@@ -5,9 +5,9 @@
 #include <QtTest>
 
 #include "bytes_util.h"
-#include "cli/address_read.h"
-#include "cli/log_file.h"
-#include "cli/row_format.h"
+#include "cli/commands/address_read.h"
+#include "cli/output/log_file.h"
+#include "cli/output/row_format.h"
 
 // The log of a poll: replaced or added to, checked before rows are added,
 // opened again after a rename; and how a collision on the address read shows.

@@ -1,9 +1,9 @@
 #include <QtTest>
 
-#include "cli/exit_codes.h"
+#include "cli/output/exit_codes.h"
 
 // The README and the manual page list the exit statuses in words of their
-// own; the table in cli/exit_codes.h is the one list. Each document must give
+// own; the table in cli/output/exit_codes.h is the one list. Each document must give
 // the table's codes, in its order, each described with the table's name for it.
 namespace {
 

@@ -1,3 +1,3 @@
 // Must not compile: the option reader is shared by the command line and the
 // virtual module, so it knows neither program.
-#include "cli/arguments.h"
+#include "cli/options/arguments.h"

@@ -1,0 +1,214 @@
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <unistd.h>
+
+#include "cli/commands/command_support.h"
+#include "cli/commands/commands.h"
+#include "cli/commands/poll_run.h"
+#include "cli/output/diagnostics.h"
+#include "cli/output/exit_codes.h"
+#include "cli/output/log_file.h"
+#include "options/number_reading.h"
+
+namespace cli {
+
+namespace {
+
+constexpr std::array kOptions{
+    OptionSpec{"interval", 0, "MS",
+               "a round every MS milliseconds, 10 to 86400000\n"
+               "(needed): one request to each address of -a"},
+    OptionSpec{"count", 0, "N", "stop after N rounds (one exchange each with one\naddress)"},
+    OptionSpec{"duration", 0, "S", "stop after S seconds (decimals allowed)"},
+    kGapOption,
+    OptionSpec{"registers", 0, "1|2", "1: humidity only (default); 2: humidity\nand temperature"},
+    OptionSpec{"format", 0, "csv|jsonl|text", "how rows are written (default csv)"},
+    OptionSpec{"output", 'o', "FILE",
+               "write the rows to FILE (replaced) instead of standard\n"
+               "output; SIGHUP opens FILE again (for logrotate)"},
+    OptionSpec{"append", 0, "",
+               "add to FILE instead of replacing it, when its\nrows are of the same format"},
+    OptionSpec{"reconnect", 0, "",
+               "keep polling when the port is lost, and open\nit again when it is back"},
+};
+
+std::string Describe() {
+    return R"(Reads the module at an interval, one row per exchange, each written and
+flushed as it happens: a crash or Ctrl-C loses at most the row under way.
+Without --count or --duration it runs until stopped (Ctrl-C, SIGTERM).
+At the end, and on SIGINT or SIGTERM, a summary goes to standard error: the
+requests sent (a retry is one), answered, timeouts, CRC errors, exceptions,
+other corrupt answers, the loss in %, the late requests and the response time
+min/median/max. On a terminal a status line shows the run as it goes.
+
+There is never more than one request on the line: when an answer or its
+time-out outlasts the interval, the next request waits for it and goes out
+at once (late), and the ticks that passed meanwhile are skipped.
+
+Several modules on one line: -a 1-8 (or 1,3,5-7) polls each address in turn,
+in the order given; --interval is then the period of a round, one request to
+each address, and --count counts rounds. A round that outlasts the interval
+makes the next one late, as above. An answer from another address than the
+one asked is wrong-address and never credited. A module that times out three
+times in a row is asked every 2nd round, then every 4th, 8th, ... up to every
+32nd while it stays silent, so that it does not hold up the others; each turn
+it misses is a row with the outcome skipped, and it is asked every round again
+as soon as it answers. The summary then has a line for each address (sent,
+answered, loss, response times, turns skipped) and the counts in all.
+
+CSV columns, in this order: time (ISO 8601 UTC with milliseconds, when the
+request went out), address, outcome (ok, timeout, crc, exception, short,
+wrong-address, wrong-function, skipped, or lost with --reconnect),
+response_ms, humidity and temperature (two decimals, empty when absent), raw
+(hex of the bytes received). JSON lines carry the same keys, absent values as
+null, and end with the summary: an object with "summary":"address" for each
+address and one with "summary":"total".
+
+Running for months: with --reconnect a lost port (an adapter pulled, the
+program behind a pseudo-terminal ended) no longer ends the run. One message
+says so; each turn while it is away is a row with the outcome lost (no
+request is sent), and the port is looked for at its path every second, so a
+/dev/serial/by-id name or a COMn link finds the device again wherever it
+comes back. The summary counts the outages and the turns lost. Without
+--reconnect a lost port ends the run with status 3.
+
+--append adds the rows to an existing FILE: a CSV file must begin with the
+same header, a JSON lines file with a row of the same keys (text is not
+checked), else the run does not start (status 2). The header goes only into
+an empty file. A last row cut short (a crash mid-row) is cut off first.
+SIGHUP closes FILE and opens it again at its path, adding to what is there:
+rename the file, then send SIGHUP (logrotate's convention). Every row is in
+exactly one of the two files.
+
+Exit status 1 when some exchanges failed or a signal cut one short (the
+summary then says the last request was interrupted); when none got a sound
+answer, the status of the last failure (3 for lost, 4, 5 or 6). When a row cannot be
+written (a full disk, a closed standard output), the run ends at once with
+status 8, and the file ends at its last whole row.
+)";
+}
+
+// --duration: seconds above 0, up to a billion.
+std::optional<std::chrono::milliseconds> Seconds(std::string_view text) {
+    const auto seconds = options::ReadDecimal(text, 0.0, 1e9);
+    if (!seconds || *seconds <= 0) {
+        return std::nullopt;
+    }
+    return std::chrono::milliseconds(std::llround(*seconds * 1000.0));
+}
+
+// The settings of the options, or nothing after a usage error was printed.
+std::optional<PollSettings> Settings(const Invocation& call) {
+    const Arguments& arguments = call.arguments;
+    PollSettings settings;
+    settings.addresses = call.line.addresses;
+    std::string error;
+    const auto registers = RegistersOption(arguments, error);
+    const auto format = ChoiceOption(arguments, "format", {"csv", "jsonl", "text"}, error);
+    const auto interval = arguments.value("interval");
+    const auto count = arguments.value("count");
+    const auto duration = arguments.value("duration");
+    if (error.empty() && !arguments.positionals.empty()) {
+        error = "poll takes no arguments";
+    }
+    if (error.empty() && !interval) {
+        error = "poll needs --interval MS";
+    }
+    if (error.empty() && arguments.has("append") && !arguments.has("output")) {
+        error = "--append needs --output FILE";
+    }
+    if (error.empty()) {
+        if (const auto ms = options::ReadInteger(*interval, 10, 86'400'000)) {
+            settings.intervalMs = static_cast<int>(*ms);
+        } else {
+            error = options::BadValue("interval", *interval, "10 to 86400000 milliseconds");
+        }
+    }
+    if (error.empty() && count && duration) {
+        error = "give --count or --duration, not both";
+    }
+    if (error.empty() && count) {
+        settings.count = options::ReadInteger(*count, 1, 1'000'000'000'000);
+        if (!settings.count) {
+            error = options::BadValue("count", *count, "a whole number of rounds from 1");
+        }
+    }
+    if (error.empty() && duration) {
+        settings.duration = Seconds(*duration);
+        if (!settings.duration) {
+            error = options::BadValue("duration", *duration, "seconds above 0");
+        }
+    }
+    if (!error.empty()) {
+        PrintUsageError("poll", error);
+        return std::nullopt;
+    }
+    settings.registers = *registers;
+    settings.format = *format;
+    return settings;
+}
+
+int Run(const Invocation& call) {
+    const std::optional<PollSettings> settings = Settings(call);
+    if (!settings) {
+        return kUsage;
+    }
+    std::string error;
+    const auto gap = GapOption(call.arguments, error);
+    if (!gap) {
+        PrintUsageError("poll", error);
+        return kUsage;
+    }
+    Session session(call.line);
+    if (const int status = session.open(); status != kSuccess) {
+        return status; // before --output is touched: an old log stays as it was
+    }
+    session.setGap(*gap);
+    PollSettings chosen = *settings;
+    LogFile file;
+    const auto output = call.arguments.value("output");
+    if (output) {
+        if (const auto error = file.open(*output, chosen.format, call.arguments.has("append"))) {
+            PrintUsageError("poll", *error);
+            return kUsage;
+        }
+        if (!file.note().empty()) {
+            PrintError(file.note());
+        }
+        chosen.header = file.empty();
+    }
+    if (call.arguments.has("reconnect")) {
+        session.keepLine(kReopenMs);
+    }
+    RowOutput rows(output ? file.fd() : STDOUT_FILENO, output.value_or("standard output"));
+    PollRun run(session, chosen, rows);
+    if (output) {
+        run.onHangUp = [&file, format = chosen.format]() -> std::string {
+            if (const auto error = file.reopen()) {
+                PrintError(*error + "; the rows go on into the file as it was");
+                return {};
+            }
+            if (!file.note().empty()) {
+                PrintError(file.note());
+            }
+            return format == "csv" && file.empty() ? CsvHeader() : std::string();
+        };
+    }
+    run.start();
+    return session.run();
+}
+
+} // namespace
+
+const Command kPollCommand{
+    "poll",
+    "--interval MS [--count N | --duration S] [--gap MS] [--registers 1|2] "
+    "[--format csv|jsonl|text] [--output FILE] [--append] [--reconnect]",
+    "read one or several modules at an interval, one row per exchange",
+    Describe,
+    kOptions,
+    Run,
+};
+
+} // namespace cli
