@@ -105,8 +105,8 @@ int main(int argc, char** argv) {
 
     std::vector<BenchClock::time_point> written;
     std::vector<BenchClock::time_point> shown;
-    written.reserve(static_cast<std::size_t>(exchanges + kWarmUp));
-    shown.reserve(static_cast<std::size_t>(exchanges + kWarmUp));
+    written.reserve(static_cast<std::size_t>(exchanges) + kWarmUp);
+    shown.reserve(static_cast<std::size_t>(exchanges) + kWarmUp);
     std::atomic<bool> stop = false;
     std::thread responder(Respond, master, std::ref(written), std::cref(stop));
 

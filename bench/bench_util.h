@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -24,7 +25,8 @@ inline double Quantile(std::vector<double> samples, double q) {
     if (samples.empty()) {
         return 0;
     }
-    const auto rank = static_cast<std::size_t>(q * static_cast<double>(samples.size() - 1) + 0.5);
+    const auto rank =
+        static_cast<std::size_t>(std::lround(q * static_cast<double>(samples.size() - 1)));
     std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(rank),
                      samples.end());
     return samples[rank];

@@ -30,7 +30,7 @@ constexpr std::array kOptions{
 
 std::string Seconds(long long ms) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f s", ms / 1000.0);
+    std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms) / 1000.0);
     return text;
 }
 

@@ -42,7 +42,7 @@ Request AdjustmentWrite(int row, std::uint16_t w) {
 }
 
 std::uint16_t RegisterValue(std::span<const std::uint8_t> block, int k) {
-    const auto i = static_cast<std::size_t>(3 + 2 * k);
+    const auto i = 3 + 2 * static_cast<std::size_t>(k);
     return static_cast<std::uint16_t>(block[i] * 256 + block[i + 1]);
 }
 

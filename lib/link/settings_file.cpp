@@ -46,11 +46,9 @@ std::optional<CommSettings> ParseCommSettings(std::string_view text) {
     if (!port || text.empty()) {
         return std::nullopt;
     }
-    if (text.front() == ',') {
-        text.remove_prefix(1);
-    } else if (text.starts_with("\r\n")) {
+    if (text.starts_with("\r\n")) {
         text.remove_prefix(2);
-    } else if (text.front() == '\n' || text.front() == '\r') {
+    } else if (text.front() == ',' || text.front() == '\n' || text.front() == '\r') {
         text.remove_prefix(1);
     } else {
         return std::nullopt;

@@ -12,7 +12,7 @@ namespace {
 
 // As many links as Linux follows in one path before it gives up (ELOOP).
 constexpr int kMaxLinks = 40;
-constexpr qint64 kMaxRead = 64 * 1024;
+constexpr qint64 kMaxRead = qint64{64} * 1024;
 
 QString Joined(const QStringList& parts) {
     return QLatin1Char('/') + parts.join(QLatin1Char('/'));

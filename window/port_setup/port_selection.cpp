@@ -37,7 +37,7 @@ void OpenAndArm(Form& form) {
 
 std::int16_t BaudOfEntry(const QComboBox* list, int index) {
     const auto value = codec::ReadNumber(list->itemText(index).toStdString());
-    return value ? static_cast<std::int16_t>(*value) : 0;
+    return value ? static_cast<std::int16_t>(*value) : std::int16_t{0};
 }
 
 } // namespace
