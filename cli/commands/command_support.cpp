@@ -24,7 +24,7 @@ std::optional<std::string> ChoiceOption(const Arguments& arguments, std::string_
         }
         list += (list.empty() ? "" : ", ") + std::string(choice);
     }
-    error = "bad --" + std::string(name) + " '" + *given + "': " + list;
+    error = options::BadValue(name, *given, list);
     return std::nullopt;
 }
 
