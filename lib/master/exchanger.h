@@ -36,11 +36,13 @@ public:
     // Called for every request sent, with its outcome: for statistics.
     std::function<void(const Attempt&)> onAttempt;
 
+protected:
+    SerialLine& m_line;
+    const FrameTrace& m_trace;
+
 private:
     void attempt(int number);
 
-    SerialLine& m_line;
-    const FrameTrace& m_trace;
     int m_retries;
     std::vector<std::uint8_t> m_request;
     Expectation m_expected;

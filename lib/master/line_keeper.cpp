@@ -7,8 +7,8 @@ namespace master {
 
 LineKeeper::LineKeeper(SerialLine& line, Clock& clock, const FrameTrace& trace, int retries,
                        QObject* parent)
-    : QObject(parent), Exchanger(line, trace, retries), m_line(line), m_clock(clock),
-      m_trace(trace), m_retry(clock.newTimer()), m_lostTurn(clock.newTimer()) {
+    : QObject(parent), Exchanger(line, trace, retries), m_clock(clock), m_retry(clock.newTimer()),
+      m_lostTurn(clock.newTimer()) {
     connect(&m_line, &SerialLine::lost, this, &LineKeeper::lineLost);
     connect(m_retry.get(), &Timer::fired, this, &LineKeeper::reopen);
     connect(m_lostTurn.get(), &Timer::fired, this, [this] { endLost(0); });

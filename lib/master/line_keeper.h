@@ -56,9 +56,7 @@ private:
     void reopen();
     void endLost(int attempts);
 
-    SerialLine& m_line;
     Clock& m_clock;
-    const FrameTrace& m_trace;
     std::unique_ptr<Timer> m_retry;
     std::unique_ptr<Timer> m_lostTurn; // ends an exchange asked for while down
     QString m_device;
