@@ -6,6 +6,7 @@
 #include "cli/commands/command_support.h"
 #include "cli/commands/commands.h"
 #include "cli/commands/poll_run.h"
+#include "cli/options/module_names.h"
 #include "cli/output/diagnostics.h"
 #include "cli/output/exit_codes.h"
 #include "cli/output/log_file.h"
@@ -31,6 +32,9 @@ constexpr std::array kOptions{
                "add to FILE instead of replacing it, when its\nrows are of the same format"},
     OptionSpec{"reconnect", 0, "",
                "keep polling when the port is lost, and open\nit again when it is back"},
+    OptionSpec{"name", 0, "ADDRESS=NAME",
+               "name the module at ADDRESS, for the outputs that\n"
+               "name modules; once for each module named"},
 };
 
 std::string Describe() {
@@ -140,6 +144,14 @@ std::optional<PollSettings> Settings(const Invocation& call) {
             error = options::BadValue("duration", *duration, "seconds above 0");
         }
     }
+    if (error.empty()) {
+        auto names = ReadModuleNames(arguments.values("name"), settings.addresses);
+        if (auto* read = std::get_if<std::map<int, std::string>>(&names)) {
+            settings.names = std::move(*read);
+        } else {
+            error = std::get<std::string>(names);
+        }
+    }
     if (!error.empty()) {
         PrintUsageError("poll", error);
         return std::nullopt;
@@ -204,7 +216,8 @@ int Run(const Invocation& call) {
 const Command kPollCommand{
     "poll",
     "--interval MS [--count N | --duration S] [--gap MS] [--registers 1|2] "
-    "[--format csv|jsonl|text] [--output FILE] [--append] [--reconnect]",
+    "[--format csv|jsonl|text] [--output FILE] [--append] [--reconnect] "
+    "[--name ADDRESS=NAME]...",
     "read one or several modules at an interval, one row per exchange",
     Describe,
     kOptions,

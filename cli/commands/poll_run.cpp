@@ -99,10 +99,19 @@ void PollRun::turned(const master::Turn& turn) {
         row.address = turn.address;
         row.missed = "skipped";
     }
+    if (const auto name = m_settings.names.find(turn.address); name != m_settings.names.end()) {
+        row.name = name->second;
+    }
     if (!writeRow(m_settings.format == "jsonl"  ? JsonRow(row)
                   : m_settings.format == "text" ? TextRow(row)
                                                 : CsvRow(row))) {
         return;
+    }
+    const bool answering =
+        turn.answering &&
+        !(turn.exchange && turn.exchange->attempt.verdict.outcome == master::Outcome::Lost);
+    for (PollListener* listener : m_listeners) {
+        listener->turned(row, answering);
     }
     if (m_status.enabled() && turn.exchange) {
         m_status.show(statusText(*turn.exchange));

@@ -9,6 +9,7 @@
 
 #include <QObject>
 
+#include "cli/output/poll_listener.h"
 #include "cli/output/poll_summary.h"
 #include "cli/output/row_output.h"
 #include "cli/output/status_line.h"
@@ -27,8 +28,9 @@ struct PollSettings {
     int intervalMs = 1000;          // the period of a round
     std::optional<long long> count; // rounds
     std::optional<std::chrono::milliseconds> duration;
-    std::string format = "csv"; // csv, jsonl or text
-    bool header = true;         // false: added to a log that has its header
+    std::string format = "csv";       // csv, jsonl or text
+    bool header = true;               // false: added to a log that has its header
+    std::map<int, std::string> names; // --name, by address
 };
 
 // A poll of the modules at `addresses`, round after round (master::BusPoll:
@@ -44,6 +46,8 @@ public:
             QObject* parent = nullptr);
 
     void start();
+    // Told of every turn after its row is written; kept, not owned.
+    void addListener(PollListener& listener) { m_listeners.push_back(&listener); }
 
     // SIGHUP, when set: opens the output again; gives what goes first into
     // the new file (the CSV header when it is empty). Without it SIGHUP acts
@@ -75,6 +79,7 @@ private:
     long long m_failed = 0;
     bool m_cutShort = false; // a signal ended the run while a request waited
     std::optional<master::Outcome> m_lastFailure;
+    std::vector<PollListener*> m_listeners;
 };
 
 } // namespace cli

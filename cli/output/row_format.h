@@ -20,6 +20,9 @@ struct Row {
     // A turn that sent no request shows this outcome instead of `outcome`:
     // "skipped" when the module was backed off.
     std::string_view missed;
+    // The module's name (--name), empty when it has none. Not a column of
+    // CSV, JSON lines or text, whose columns stay as they are.
+    std::string_view name;
 };
 
 // The row's outcome column: "ok", "timeout", ..., "skipped".

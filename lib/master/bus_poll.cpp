@@ -45,7 +45,7 @@ void BusPoll::nextTurn() {
         }
         ++m_turn;
         if (onTurn) {
-            onTurn(Turn{m_round, address, std::nullopt});
+            onTurn(Turn{m_round, address, std::nullopt, false});
         }
     }
     if (!m_stopped) {
@@ -62,7 +62,7 @@ void BusPoll::exchanged(const Exchange& exchange) {
     if (const Outcome outcome = exchange.attempt.verdict.outcome; outcome != Outcome::Lost) {
         m_backOffs[m_turn].record(m_round, outcome == Outcome::Timeout);
     }
-    const Turn turn{m_round, m_plan.addresses[m_turn], exchange};
+    const Turn turn{m_round, m_plan.addresses[m_turn], exchange, m_backOffs[m_turn].period() == 1};
     ++m_turn;
     if (onTurn) {
         onTurn(turn);

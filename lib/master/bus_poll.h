@@ -29,6 +29,9 @@ struct Turn {
     long long round = 0; // from 0
     int address = 0;
     std::optional<Exchange> exchange;
+    // False once the module is backed off (it stopped answering) and on
+    // its skipped turns; true again as soon as it answers.
+    bool answering = true;
 };
 
 // Polling of several modules on one line, round after round. Round k is due

@@ -4,6 +4,7 @@
 #include "cli/commands/scan_plan.h"
 #include "cli/options/arguments.h"
 #include "cli/options/line_options.h"
+#include "cli/options/module_names.h"
 #include "cli/output/exit_codes.h"
 #include "cli/output/poll_summary.h"
 #include "cli/output/row_format.h"
@@ -88,6 +89,50 @@ private slots:
     }
 
     // Each answer judged while it arrives ("wait": not yet) and at the time-out.
+    // --name: each polled module named once, with a name any output can carry.
+    void moduleNames_data() {
+        QTest::addColumn<QStringList>("given");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("names by address")
+            << QStringList{"3=Boiler room", "1=Hall=east"} << "1:Hall=east 3:Boiler room";
+        QTest::newRow("none") << QStringList{} << "";
+        QTest::newRow("no equals sign")
+            << QStringList{"Hall"} << "bad --name 'Hall': ADDRESS=NAME, as 3=Boiler room";
+        QTest::newRow("address not a number")
+            << QStringList{"x=Hall"} << "bad --name 'x=Hall': ADDRESS=NAME, the address 1 to 255";
+        QTest::newRow("address not polled")
+            << QStringList{"9=Hall"} << "bad --name '9=Hall': 9 is not polled (-a)";
+        QTest::newRow("empty name")
+            << QStringList{"1="} << "bad --name '1=': a name of 1 to 64 characters";
+        QTest::newRow("name too long")
+            << QStringList{"1=" + QString(65, 'x')}
+            << "bad --name '1=" + QString(65, 'x') + "': a name of 1 to 64 characters";
+        QTest::newRow("control character")
+            << QStringList{"1=a\nb"} << "bad --name '1=a\nb': no control characters in a name";
+        QTest::newRow("named twice")
+            << QStringList{"1=a", "1=b"} << "bad --name '1=b': address 1 is named twice";
+    }
+    void moduleNames() {
+        QFETCH(QStringList, given);
+        QFETCH(QString, result);
+        std::vector<std::string> values;
+        for (const QString& text : given) {
+            values.push_back(text.toStdString());
+        }
+        const auto names = cli::ReadModuleNames(values, {1, 2, 3});
+        QString got;
+        if (const auto* read = std::get_if<std::map<int, std::string>>(&names)) {
+            QStringList parts;
+            for (const auto& [address, name] : *read) {
+                parts << QStringLiteral("%1:%2").arg(address).arg(QString::fromStdString(name));
+            }
+            got = parts.join(' ');
+        } else {
+            got = QString::fromStdString(std::get<std::string>(names));
+        }
+        QCOMPARE(got, result);
+    }
+
     void exitCodes() {
         QCOMPARE(cli::ExitCodeOf(Outcome::Ok), 0);
         QCOMPARE(cli::ExitCodeOf(Outcome::Timeout), 4);
@@ -151,13 +196,13 @@ private slots:
         QVERIFY(codec::CrcMatches(bytes));
         cli::Row row{
             "T", 1, Outcome::Ok, 2.254, master::ReadingOf(bytes, registers), answer.toStdString(),
-            {}};
+            {},  {}};
         QCOMPARE(QString::fromStdString(cli::CsvRow(row)), csv);
         QCOMPARE(QString::fromStdString(cli::JsonRow(row)), json);
     }
 
     void timeoutRow() {
-        const cli::Row row{"T", 7, Outcome::Timeout, std::nullopt, {}, "", {}};
+        const cli::Row row{"T", 7, Outcome::Timeout, std::nullopt, {}, "", {}, {}};
         QCOMPARE(QString::fromStdString(cli::CsvRow(row)), QString("T,7,timeout,,,,\n"));
         QCOMPARE(QString::fromStdString(cli::JsonRow(row)),
                  QString(R"({"time":"T","address":7,"outcome":"timeout","response_ms":null,)"
@@ -168,7 +213,7 @@ private slots:
 
     // A backed-off module's turn: a row with no request behind it.
     void skippedRow() {
-        const cli::Row row{"T", 5, Outcome::Timeout, std::nullopt, {}, "", "skipped"};
+        const cli::Row row{"T", 5, Outcome::Timeout, std::nullopt, {}, "", "skipped", ""};
         QCOMPARE(QString::fromStdString(cli::CsvRow(row)), QString("T,5,skipped,,,,\n"));
         QVERIFY(cli::JsonRow(row).find(R"("outcome":"skipped","response_ms":null)") !=
                 std::string::npos);

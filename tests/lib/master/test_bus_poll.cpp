@@ -36,7 +36,8 @@ QByteArray Answer(int address) {
 
 // A line at 19200 baud with modules on it, polled for `ms`. The log has
 // "tx A@T" for each request to address A written at T ms (with `times`),
-// "A outcome" for each turn ("3 ok", "5 timeout", "5 skipped"), "late N"
+// "A outcome" for each turn ("3 ok", "5 timeout", "5 skipped"; "5 timeout
+// off" once the module is backed off), "late N"
 // for a round that started late after N skipped, and "end" when the plan
 // is done.
 struct Bus {
@@ -83,12 +84,13 @@ struct Bus {
         poll.onTurn = [this](const master::Turn& turn) {
             round = turn.round;
             log << QStringLiteral("%1 %2")
-                       .arg(turn.address)
-                       .arg(turn.exchange
-                                ? QString::fromUtf8(
-                                      master::OutcomeName(turn.exchange->attempt.verdict.outcome)
-                                          .data())
-                                : QStringLiteral("skipped"));
+                           .arg(turn.address)
+                           .arg(turn.exchange
+                                    ? QString::fromUtf8(master::OutcomeName(
+                                                            turn.exchange->attempt.verdict.outcome)
+                                                            .data())
+                                    : QStringLiteral("skipped")) +
+                       (turn.exchange && !turn.answering ? QStringLiteral(" off") : QString());
         };
         poll.onLate = [this](long long skipped) { log << QStringLiteral("late %1").arg(skipped); };
         poll.onFinished = [this] { log << "end"; };
@@ -188,20 +190,20 @@ private slots:
         QTest::newRow("a lone dead module is asked every round")
             << ""
             << "4" << 50 << 5 << 500.0 << false
-            << "4 timeout, 4 timeout, 4 timeout, 4 timeout, 4 timeout, end";
+            << "4 timeout, 4 timeout, 4 timeout off, 4 timeout off, 4 timeout off, end";
         // Rounds 0-2 miss (every 2nd from then), 4 misses (every 4th), 8
         // misses (every 8th); the others are asked every round meanwhile.
         QTest::newRow("a dead module backs off, the others keep asking")
             << "1 3"
             << "1,2,3" << 100 << 10 << 1100.0 << false
-            << "1 ok, 2 timeout, 3 ok, 1 ok, 2 timeout, 3 ok, 1 ok, 2 timeout, 3 ok, "
-               "1 ok, 2 skipped, 3 ok, 1 ok, 2 timeout, 3 ok, 1 ok, 2 skipped, 3 ok, "
-               "1 ok, 2 skipped, 3 ok, 1 ok, 2 skipped, 3 ok, 1 ok, 2 timeout, 3 ok, "
+            << "1 ok, 2 timeout, 3 ok, 1 ok, 2 timeout, 3 ok, 1 ok, 2 timeout off, 3 ok, "
+               "1 ok, 2 skipped, 3 ok, 1 ok, 2 timeout off, 3 ok, 1 ok, 2 skipped, 3 ok, "
+               "1 ok, 2 skipped, 3 ok, 1 ok, 2 skipped, 3 ok, 1 ok, 2 timeout off, 3 ok, "
                "1 ok, 2 skipped, 3 ok, end";
         QTest::newRow("a module that answers again rejoins every round")
             << "1 2:back=4"
             << "1,2" << 100 << 7 << 800.0 << false
-            << "1 ok, 2 timeout, 1 ok, 2 timeout, 1 ok, 2 timeout, 1 ok, 2 skipped, "
+            << "1 ok, 2 timeout, 1 ok, 2 timeout, 1 ok, 2 timeout off, 1 ok, 2 skipped, "
                "1 ok, 2 ok, 1 ok, 2 ok, 1 ok, 2 ok, end";
         QTest::newRow("until stopped: as many rounds as the time holds")
             << "1"
