@@ -9,6 +9,7 @@
 #include "cli/options/arguments.h"
 #include "cli/options/help_text.h"
 #include "cli/options/line_options.h"
+#include "cli/options/options_file.h"
 #include "cli/output/diagnostics.h"
 #include "cli/output/exit_codes.h"
 #include "cli/output/standard_streams.h"
@@ -34,8 +35,21 @@ int Main(const std::vector<std::string_view>& all) {
     } else {
         specs.push_back({"version", 0, "", ""});
     }
-    const ParsedArguments parsed = ParseArguments(specs, args);
+    ParsedArguments parsed = ParseArguments(specs, args);
     const std::string_view name = command != nullptr ? command->name : std::string_view();
+    // --config FILE: the file's options go first, so the command line's win.
+    if (const auto path = parsed.arguments.value("config");
+        path && parsed.error.empty() && !parsed.arguments.has("help")) {
+        auto read = ReadOptionsFile(*path, specs);
+        if (const std::string* error = std::get_if<std::string>(&read)) {
+            PrintUsageError(name, *error);
+            return kUsage;
+        }
+        const auto& fromFile = std::get<std::vector<std::string>>(read);
+        std::vector<std::string_view> combined(fromFile.begin(), fromFile.end());
+        combined.insert(combined.end(), args.begin(), args.end());
+        parsed = ParseArguments(specs, combined);
+    }
     if (parsed.arguments.has("help")) {
         const std::string help = command != nullptr
                                      ? CommandHelp(*command)

@@ -32,6 +32,9 @@ constexpr std::array kOptions{
                "add to FILE instead of replacing it, when its\nrows are of the same format"},
     OptionSpec{"reconnect", 0, "",
                "keep polling when the port is lost, and open\nit again when it is back"},
+    OptionSpec{"config", 0, "FILE",
+               "read options from FILE, one a line (\"interval 10000\");\n"
+               "those on the command line win"},
     OptionSpec{"name", 0, "ADDRESS=NAME",
                "name the module at ADDRESS, for the outputs that\n"
                "name modules; once for each module named"},
@@ -84,6 +87,13 @@ an empty file. A last row cut short (a crash mid-row) is cut off first.
 SIGHUP closes FILE and opens it again at its path, adding to what is there:
 rename the file, then send SIGHUP (logrotate's convention). Every row is in
 exactly one of the two files.
+
+--name 3="Boiler room" names a module for the outputs that carry names; it
+is given once for each module named. --config FILE reads options from FILE,
+for a service: one a line, the long name without dashes, a space and the
+value to the end of the line ("address 1-8", "name 3=Boiler room"), a flag
+alone ("reconnect"); blank lines and lines starting with # are skipped. The
+options on the command line win over the file's; --name from both add up.
 
 Exit status 1 when some exchanges failed or a signal cut one short (the
 summary then says the last request was interrupted); when none got a sound
@@ -217,7 +227,7 @@ const Command kPollCommand{
     "poll",
     "--interval MS [--count N | --duration S] [--gap MS] [--registers 1|2] "
     "[--format csv|jsonl|text] [--output FILE] [--append] [--reconnect] "
-    "[--name ADDRESS=NAME]...",
+    "[--name ADDRESS=NAME]... [--config FILE]",
     "read one or several modules at an interval, one row per exchange",
     Describe,
     kOptions,

@@ -5,6 +5,7 @@
 #include "cli/options/arguments.h"
 #include "cli/options/line_options.h"
 #include "cli/options/module_names.h"
+#include "cli/options/options_file.h"
 #include "cli/output/exit_codes.h"
 #include "cli/output/poll_summary.h"
 #include "cli/output/row_format.h"
@@ -131,6 +132,55 @@ private slots:
             got = QString::fromStdString(std::get<std::string>(names));
         }
         QCOMPARE(got, result);
+    }
+
+    // --config: a file of options, one a line, read as the command line
+    // would hold them, or refused with its line.
+    void optionsFile_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("options, values with spaces, a flag, comments")
+            << "# hall\n\n  address 1-8\nname   3=Boiler room  \r\nverbose\n--timeout 200"
+            << "--address|1-8|--name|3=Boiler room|--verbose|--timeout|200";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("unknown") << "address 1\ncolour red"
+                                 << "F:2: unknown option 'colour'";
+        QTest::newRow("help is not an option here") << "help"
+                                                    << "F:1: unknown option 'help'";
+        QTest::newRow("nor config") << "config other.conf"
+                                    << "F:1: unknown option 'config'";
+        QTest::newRow("a flag given a value") << "verbose yes"
+                                              << "F:1: verbose takes no value";
+        QTest::newRow("a value missing") << "timeout"
+                                         << "F:1: timeout needs a value (MS)";
+    }
+    void optionsFile() {
+        QFETCH(QString, text);
+        QFETCH(QString, result);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("F");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8());
+        file.close();
+        std::vector<cli::OptionSpec> specs(cli::CommonOptions().begin(),
+                                           cli::CommonOptions().end());
+        specs.push_back({"name", 0, "ADDRESS=NAME", ""});
+        const auto read = cli::ReadOptionsFile(path.toStdString(), specs);
+        QString got;
+        if (const auto* arguments = std::get_if<std::vector<std::string>>(&read)) {
+            QStringList parts;
+            for (const std::string& argument : *arguments) {
+                parts << QString::fromStdString(argument);
+            }
+            got = parts.join('|');
+        } else {
+            got = QString::fromStdString(std::get<std::string>(read)).replace(path, "F");
+        }
+        QCOMPARE(got, result);
+        QVERIFY(std::holds_alternative<std::string>(
+            cli::ReadOptionsFile(dir.filePath("absent").toStdString(), specs)));
     }
 
     void exitCodes() {
