@@ -28,6 +28,12 @@ ht_install_man_page(packaging/ht5530k.1)
 ht_install_man_page(packaging/ht5530k-sim.1)
 if(TARGET ht5530k-cli)
     ht_install_man_page(packaging/ht5530k-cli.1)
+    # The service that polls a bus for good, one instance a bus, and the
+    # example of its options (in /usr/lib/systemd/system).
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/ht5530k-poll@.service
+            DESTINATION lib/systemd/system)
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/bus.conf
+            DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 endif()
 
 # AppStream metadata, named after its component id.
@@ -95,8 +101,9 @@ tool, or any other Modbus master, without hardware.")
 # for the Chinese characters. scripts/install-deps installs the same fonts.
 # The C and C++ runtimes come from dpkg-shlibdeps when it is installed
 # (dpkg-dev); without it they are listed here.
+# procps: the service reloads with kill.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6, libqt6serialport6, fonts-dejavu-core, fonts-dejavu-extra, fonts-wqy-microhei")
+    "libqt6widgets6, libqt6serialport6, fonts-dejavu-core, fonts-dejavu-extra, fonts-wqy-microhei, procps")
 find_program(HT_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(HT_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -158,6 +158,8 @@ expected+=(usr/share/applications/ht5530k.desktop "$metainfo"
 for size in 16 32 48 64 128 256; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/ht5530k.png")
 done
+$with_cli && expected+=(usr/lib/systemd/system/ht5530k-poll@.service
+    usr/share/doc/ht5530k/examples/bus.conf)
 udev_rule_pattern='^(usr/)?lib/udev/rules\.d/[^/]*ht5530k[^/]*\.rules$'
 
 actual=$(cd "$work/root" && find . ! -type d | sed 's|^\./||' | sort)
@@ -334,6 +336,34 @@ reading=$(start "$root/bin/ht5530k-cli" read 2>"$work/cli.log") ||
     fail "ht5530k-cli read through $settings/comm.set failed"
 [ "$reading" = "humidity 45.00 %RH" ] || fail "ht5530k-cli read printed: $reading"
 echo "ht5530k-cli read the module through $settings/comm.set"
+
+# The service: systemd finds its unit sound (with the program and its manual
+# page where they were unpacked), and the command line it runs, given the
+# example options pointed at the virtual module, logs the module's rows.
+if $with_cli; then
+    command -v systemd-analyze >/dev/null ||
+        fail "systemd-analyze is missing; scripts/install-deps installs systemd"
+    unit=ht5530k-poll@.service
+    mkdir "$work/unit" "$work/man" "$work/etc" "$work/log"
+    sed "s|/usr/bin/|$root/bin/|g" "$root/lib/systemd/system/$unit" >"$work/unit/$unit"
+    ln -s "$root/share/man/man1" "$work/man/man1"
+    MANPATH=$work/man systemd-analyze verify "$work/unit/$unit" >"$work/verify.log" 2>&1 ||
+        fail "systemd-analyze verify rejects $unit: $(cat "$work/verify.log")"
+    echo "systemd-analyze verify: $unit is clean"
+    sed -e "s|^port .*|port $pty|" -e 's|^interval .*|interval 100|' \
+        "$root/share/doc/ht5530k/examples/bus.conf" >"$work/etc/hall.conf"
+    printf 'address 1\ncount 3\n' >>"$work/etc/hall.conf"
+    exec_start=$(sed -n 's/^ExecStart=//p' "$root/lib/systemd/system/$unit" |
+        sed -e "s|/usr/bin/|$root/bin/|" -e "s|/etc/ht5530k/|$work/etc/|" \
+            -e "s|/var/log/ht5530k/|$work/log/|" -e 's|%i|hall|g')
+    read -ra service <<<"$exec_start"
+    [ ${#runas[@]} -eq 0 ] || chown "$(id -u nobody):$(id -g nobody)" "$work/log"
+    (start "${service[@]}") 2>"$work/service.log" ||
+        fail "the service's command line failed: ${service[*]}"
+    [ "$(grep -c ',1,ok,' "$work/log/hall.log")" -eq 3 ] ||
+        fail "the service logged: $(cat "$work/log/hall.log")"
+    echo "the service's command line logged 3 rows to hall.log"
+fi
 
 start "$root/bin/ht5530k" >"$work/app.log" 2>&1 &
 app_pid=$!
