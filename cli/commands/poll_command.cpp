@@ -62,7 +62,7 @@ times in a row is asked every 2nd round, then every 4th, 8th, ... up to every
 32nd while it stays silent, so that it does not hold up the others; each turn
 it misses is a row with the outcome skipped, and it is asked every round again
 as soon as it answers. The summary then has a line for each address (sent,
-answered, loss, response times, turns skipped) and the counts in all.
+answered, loss, response times, turns skipped and lost) and the counts in all.
 
 CSV columns, in this order: time (ISO 8601 UTC with milliseconds, when the
 request went out), address, outcome (ok, timeout, crc, exception, short,

@@ -13,9 +13,10 @@ void PollRun::outage(const QString& reason) {
                                        "turn is a row with the outcome lost"));
 }
 
-void PollRun::countLost(const Session::Exchange& exchange) {
+void PollRun::countLost(int address, const Session::Exchange& exchange) {
     if (exchange.attempt.verdict.outcome == master::Outcome::Lost) {
         m_summary.addLost(exchange.attempts > 0);
+        m_modules[address].addLost(exchange.attempts > 0);
     }
 }
 

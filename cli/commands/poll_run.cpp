@@ -91,9 +91,10 @@ void PollRun::turned(const master::Turn& turn) {
             ++m_failed;
             m_lastFailure = exchange.attempt.verdict.outcome;
         }
-        countLost(exchange);
+        countLost(turn.address, exchange);
         row = RowOf(turn.address, exchange, m_settings.registers);
     } else {
+        m_summary.addSkippedTurn();
         m_modules[turn.address].addSkippedTurn();
         row.time = master::Timestamp(m_session.clock().wallNow());
         row.address = turn.address;

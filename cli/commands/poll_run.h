@@ -64,7 +64,7 @@ private:
     std::string statusText(const Session::Exchange& last) const;
     // Outages of the port and the output reopened (poll_long_run.cpp).
     void outage(const QString& reason);
-    void countLost(const Session::Exchange& exchange);
+    void countLost(int address, const Session::Exchange& exchange);
     void hangUp();
 
     Session& m_session;

@@ -111,6 +111,9 @@ std::string PollSummary::moduleText() const {
     if (m_skippedTurns > 0) {
         text += ", " + std::to_string(m_skippedTurns) + " turns skipped (backed off)";
     }
+    if (m_lost > 0) {
+        text += ", " + std::to_string(m_lost) + " turns lost";
+    }
     return text;
 }
 
@@ -132,7 +135,7 @@ std::string PollSummary::json(std::string_view kind, std::optional<int> address)
             number("exceptions", m_exceptions) + number("other_corrupt", m_corrupt) +
             ",\"loss_percent\":" + loss + time("response_ms_min", minMs()) +
             time("response_ms_median", medianMs()) + time("response_ms_max", maxMs()) +
-            number("skipped_turns", m_skippedTurns);
+            number("skipped_turns", m_skippedTurns) + number("lost_turns", m_lost);
     if (!address) {
         text += number("late", m_late) + number("ticks_skipped", m_skipped) +
                 number("interrupted", m_interrupted) + number("late_answers", m_lateAnswers);

@@ -73,7 +73,8 @@ public:
     // there were some.
     std::string text() const;
     // One line for one module of several: sent, answered, loss, response
-    // times, and the turns skipped while it was backed off.
+    // times, the turns skipped while it was backed off and those lost with
+    // the port.
     std::string moduleText() const;
     // The same counts as one JSON object on one line, with "summary" set to
     // `kind` ("address" with the key address, or "total").

@@ -312,14 +312,20 @@ private slots:
         QCOMPARE(QString::fromStdString(summary.moduleText()),
                  QString("8 sent, 4 answered, 50.0% loss, response time min/median/max = "
                          "1.00/2.50/4.00 ms, 1 turns skipped (backed off)"));
+        // A turn lost with the port after its request went out: sent, not answered.
+        summary.addLost(true);
+        QCOMPARE(QString::fromStdString(summary.moduleText()),
+                 QString("9 sent, 4 answered, 55.6% loss, response time min/median/max = "
+                         "1.00/2.50/4.00 ms, 1 turns skipped (backed off), 1 turns lost"));
         QCOMPARE(QString::fromStdString(summary.json("address", 3)),
-                 QString(R"({"summary":"address","address":3,"sent":8,"answered":4,"timeouts":1,)"
-                         R"("crc_errors":1,"exceptions":1,"other_corrupt":1,"loss_percent":50.0,)"
+                 QString(R"({"summary":"address","address":3,"sent":9,"answered":4,"timeouts":1,)"
+                         R"("crc_errors":1,"exceptions":1,"other_corrupt":1,"loss_percent":55.6,)"
                          R"("response_ms_min":1.00,"response_ms_median":2.50,)"
-                         R"("response_ms_max":4.00,"skipped_turns":1})"
+                         R"("response_ms_max":4.00,"skipped_turns":1,"lost_turns":1})"
                          "\n"));
         QVERIFY(summary.json("total", std::nullopt)
-                    .ends_with(R"("skipped_turns":1,"late":1,"ticks_skipped":3,"interrupted":0,)"
+                    .ends_with(R"("skipped_turns":1,"lost_turns":1,"late":1,"ticks_skipped":3,)"
+                               R"("interrupted":0,)"
                                R"("late_answers":0})"
                                "\n"));
     }
