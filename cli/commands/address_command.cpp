@@ -38,11 +38,7 @@ int Run(const Invocation& call) {
     session.exchange(codec::AddressRead().bytes, AddressReadHearingAll(),
                      [&](const Session::Exchange& exchange) {
                          if (const auto collision = Collision(exchange)) {
-                             PrintError("more than one module answered the address read (to "
-                                        "250): their answers collided (" +
-                                        *collision +
-                                        "); keep one module on the line, or find them all with "
-                                        "scan");
+                             PrintError(CollisionMessage(*collision));
                              session.finish(kCorrupt);
                              return;
                          }

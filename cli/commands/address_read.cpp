@@ -47,4 +47,9 @@ std::optional<std::string> Collision(const master::Exchange& exchange) {
     return std::nullopt;
 }
 
+std::string CollisionMessage(const std::string& collision) {
+    return "more than one module answered the address read (to 250): their answers collided (" +
+           collision + "); keep one module on the line, or find them all with scan";
+}
+
 } // namespace cli

@@ -19,4 +19,9 @@ master::Expectation AddressReadHearingAll();
 // got one sound answer, none at all, or an exception.
 std::optional<std::string> Collision(const master::Exchange& exchange);
 
+// What the user is told of a collision: "more than one module answered the
+// address read (to 250): their answers collided (COLLISION); keep one
+// module on the line, or find them all with scan".
+std::string CollisionMessage(const std::string& collision);
+
 } // namespace cli

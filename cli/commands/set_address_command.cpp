@@ -1,6 +1,7 @@
 #include <array>
 #include <cstdio>
 
+#include "cli/commands/address_read.h"
 #include "cli/commands/command_support.h"
 #include "cli/commands/commands.h"
 #include "cli/output/diagnostics.h"
@@ -29,7 +30,9 @@ verifies that the module answers there. NEW and OLD pass the window's checks,
 with its messages: both numbers (their integer part counts), both at least 1,
 NEW different from OLD and at most 35. A refusal ends with status 2.
 
-Without --from, OLD is what the address read answers; when that is NEW
+Without --from, OLD is what the address read answers. It listens for the
+whole --timeout: when more than one module answers, their answers collide,
+and it changes nothing and ends with status 5. When OLD is NEW
 already, the change is not sent, only the read at NEW, and "already at NEW,
 verified" ends it with status 0, so that a script can run again. With --retries every
 step is sent again when it got no sound answer. When the module's echo of
@@ -48,8 +51,14 @@ public:
         std::fputs("ht5530k-cli: only one module may be on the line: every module answers the "
                    "address read\n",
                    stderr);
-        m_session.exchange(codec::AddressRead().bytes, master::AddressReadExpectation(),
+        m_session.exchange(codec::AddressRead().bytes, AddressReadHearingAll(),
                            [this](const Session::Exchange& exchange) {
+                               if (const auto collision = Collision(exchange)) {
+                                   PrintError(CollisionMessage(*collision) +
+                                              "; no address was changed");
+                                   m_session.finish(kCorrupt);
+                                   return;
+                               }
                                if (!exchange.ok()) {
                                    fail("address read: ", exchange);
                                    return;

@@ -231,6 +231,13 @@ private slots:
         QVERIFY2(address.err.contains("ht5530k-cli: more than one module answered the address "
                                       "read (to 250): their answers collided (bad CRC: "),
                  qPrintable(address.err));
+        // Without --from the change would go to whichever module answered:
+        // none is changed. The scan below finds all eight where they were.
+        const CliRun change = RunCli(QStringList{"set-address", "9"} + Line(sim));
+        QVERIFY2(change.exitCode == 5, qPrintable(change.err));
+        QVERIFY2(change.err.contains("more than one module answered the address read (to 250)") &&
+                     change.err.contains("; no address was changed"),
+                 qPrintable(change.err));
 
         const CliRun scan = RunCli(QStringList{"scan"} + Line(sim));
         QVERIFY2(scan.exitCode == 0, qPrintable(scan.err));
