@@ -52,7 +52,16 @@ int Session::open(std::optional<int> commandRate) {
                          .arg(m_options.retries)
                          .toStdString());
     }
+    if (m_keepRetryMs) {
+        keep();
+    }
     if (const auto error = m_port.open(m_line.device, m_line.baud)) {
+        // A device not there yet (an adapter not yet plugged in at boot) is
+        // waited for as after an outage.
+        if (m_keeper && !QFileInfo::exists(m_line.device)) {
+            m_keeper->startAway(*error);
+            return kSuccess;
+        }
         PrintError(*error);
         return kPortError;
     }
@@ -60,9 +69,13 @@ int Session::open(std::optional<int> commandRate) {
 }
 
 void Session::keepLine(int retryMs) {
+    m_keepRetryMs = retryMs;
+}
+
+void Session::keep() {
     m_keeper = std::make_unique<master::LineKeeper>(m_serial, m_clock, m_trace, m_options.retries);
     m_keeper->onAttempt = m_exchanger.onAttempt;
-    m_keeper->keep(m_line.device, m_line.baud, retryMs);
+    m_keeper->keep(m_line.device, m_line.baud, *m_keepRetryMs);
     connect(m_keeper.get(), &master::LineKeeper::down, this, [this](const QString& reason) {
         if (onOutage) {
             onOutage(reason);

@@ -68,7 +68,8 @@ public:
     // hears of each one once (by default the reason is printed), exchanges
     // end with the outcome Lost while the device is away, and it is opened
     // again at its path, tried every `retryMs`, when it is back. Called
-    // before exchanger() is handed on.
+    // before open(): a device missing at the start is then waited for in
+    // the same way, and open() succeeds.
     void keepLine(int retryMs);
     std::function<void(const QString&)> onOutage;
 
@@ -80,13 +81,16 @@ public:
     bool finished() const { return m_finished; }
 
 private:
+    void keep();
+
     LineOptions m_options;
     master::FrameTrace m_trace;
     master::SystemClock m_clock;
     master::DevicePort m_port;
     master::SerialLine m_serial;
     master::Exchanger m_exchanger;
-    std::unique_ptr<master::LineKeeper> m_keeper; // with keepLine()
+    std::unique_ptr<master::LineKeeper> m_keeper; // opened with keepLine()
+    std::optional<int> m_keepRetryMs;
     LineChoice m_line;
     bool m_finished = false;
 };

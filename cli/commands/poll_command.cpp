@@ -77,8 +77,10 @@ program behind a pseudo-terminal ended) no longer ends the run. One message
 says so; each turn while it is away is a row with the outcome lost (no
 request is sent), and the port is looked for at its path every second, so a
 /dev/serial/by-id name or a COMn link finds the device again wherever it
-comes back. The summary counts the outages and the turns lost. Without
---reconnect a lost port ends the run with status 3.
+comes back. A device missing when the run starts (an adapter not yet
+plugged in) is waited for in the same way. The summary counts the outages
+and the turns lost. Without --reconnect a lost port ends the run with
+status 3.
 
 --append adds the rows to an existing FILE: a CSV file must begin with the
 same header, a JSON lines file with a row of the same keys (text is not
@@ -183,6 +185,9 @@ int Run(const Invocation& call) {
         return kUsage;
     }
     Session session(call.line);
+    if (call.arguments.has("reconnect")) {
+        session.keepLine(kReopenMs);
+    }
     if (const int status = session.open(); status != kSuccess) {
         return status; // before --output is touched: an old log stays as it was
     }
@@ -199,9 +204,6 @@ int Run(const Invocation& call) {
             PrintError(file.note());
         }
         chosen.header = file.empty();
-    }
-    if (call.arguments.has("reconnect")) {
-        session.keepLine(kReopenMs);
     }
     RowOutput rows(output ? file.fd() : STDOUT_FILENO, output.value_or("standard output"));
     PollRun run(session, chosen, rows);

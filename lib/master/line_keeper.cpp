@@ -20,10 +20,20 @@ void LineKeeper::keep(const QString& device, int baud, int retryMs) {
     m_retryMs = retryMs;
 }
 
+void LineKeeper::startAway(const QString& reason) {
+    m_up = false;
+    m_downSinceNs = m_clock.nowNs();
+    m_awayReason = reason;
+    m_retry->start(m_retryMs);
+}
+
 void LineKeeper::exchange(std::span<const std::uint8_t> request, const Expectation& expected,
                           int timeoutMs, Done done) {
     m_done = std::move(done);
     m_askedAt = m_clock.wallNow();
+    if (!m_awayReason.isEmpty()) {
+        emit down(std::exchange(m_awayReason, {}));
+    }
     // A port closed by a loss whose news is still on its way counts as away.
     if (!m_up || !m_line.port().isOpen()) {
         // Ended from the event loop, as every other exchange is.
@@ -63,6 +73,7 @@ void LineKeeper::reopen() {
         return;
     }
     m_up = true;
+    m_awayReason.clear();
     const double outageMs = static_cast<double>(m_clock.nowNs() - m_downSinceNs) / 1e6;
     char text[64];
     std::snprintf(text, sizeof text, "port open again after %.1f s", outageMs / 1000.0);

@@ -35,6 +35,10 @@ public:
 
     // Keeps `device` at `baud`, open now, through its outages.
     void keep(const QString& device, int baud, int retryMs);
+    // The device could not be opened at the start (`reason`): kept as
+    // through an outage from the start, told (down) with the first exchange
+    // asked, so that whoever asks has had the time to listen.
+    void startAway(const QString& reason);
     bool isUp() const { return m_up; }
 
     // As Exchanger::exchange, but while the port is away, or when it goes
@@ -59,6 +63,7 @@ private:
     Clock& m_clock;
     std::unique_ptr<Timer> m_retry;
     std::unique_ptr<Timer> m_lostTurn; // ends an exchange asked for while down
+    QString m_awayReason;              // of a device missing at the start, until told
     QString m_device;
     int m_baud = 0;
     int m_retryMs = 1000;

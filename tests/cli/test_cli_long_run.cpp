@@ -106,6 +106,36 @@ private slots:
                  qPrintable(err));
     }
 
+    // An adapter not yet plugged in when the run starts (a service at boot)
+    // is waited for as through an outage: one message, lost rows, then its
+    // readings once it is there.
+    void waitsForAPortMissingAtTheStart() {
+        QTemporaryDir folder;
+        const QString csv = folder.filePath("run.csv");
+        QProcess poll;
+        poll.start(QStringLiteral(HT_CLI_PATH),
+                   QStringList{"poll", "--interval", "100", "--reconnect", "-o", csv, "-p",
+                               folder.filePath("COM4"), "-b", "19200"});
+        QVERIFY(poll.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(Contents(csv).count(",lost,") >= 3, 10'000);
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift", "--humidity", "45.5"}));
+        QTRY_VERIFY_WITH_TIMEOUT(Contents(csv).count(",45.50,") >= 3, 15'000);
+        ::kill(static_cast<pid_t>(poll.processId()), SIGINT);
+        QVERIFY(poll.waitForFinished(10'000));
+        const QString err = QString::fromUtf8(poll.readAllStandardError());
+        QVERIFY2(poll.exitCode() == 1, qPrintable(err));
+        QVERIFY2(err.count("each turn is a row with the outcome lost") == 1, qPrintable(err));
+        QVERIFY2(err.contains("the port was lost 1 time: "), qPrintable(err));
+        QString shape;
+        for (const QStringList& row : CsvRows(csv)) {
+            if (!shape.endsWith(row[2])) {
+                shape += (shape.isEmpty() ? "" : ", ") + row[2];
+            }
+        }
+        QCOMPARE(shape, QString("lost, ok"));
+    }
+
     // A restarted run adds to its log: one header, every row kept. A log of
     // other rows is left alone, and without --append the file is replaced.
     void appendsAcrossRestarts() {

@@ -21,6 +21,7 @@ const char* const kAnswer = "01 03 02 11 C6 34 46";
 //   lost        the device vanishes
 //   away        from now on it cannot be opened
 //   back        from now on it can
+//   absent      the device was missing at the start (the first step only)
 // The log has "tx@T" for each request written, "open@T" for each try to open
 // the device (with its path and rate), "down: REASON" and "up after MS", and
 // each exchange's outcome, "lost" with "sent" when its request had gone out,
@@ -35,7 +36,9 @@ QString Run(const QString& script, int retries = 0) {
     port.onWrite = [&](std::span<const std::uint8_t>) {
         log << QStringLiteral("tx@%1").arg(clock.nowMs());
     };
-    port.open("by-id/adapter", 19200);
+    if (!script.startsWith("absent")) {
+        port.open("by-id/adapter", 19200);
+    }
     port.onOpen = [&](const QString& device, int baud) {
         log << QStringLiteral("open@%1 %2 %3").arg(clock.nowMs()).arg(device).arg(baud);
     };
@@ -64,6 +67,9 @@ QString Run(const QString& script, int retries = 0) {
             port.unplug();
         } else if (step == "away") {
             port.refusal = QStringLiteral("missing");
+        } else if (step == "absent") {
+            port.refusal = QStringLiteral("missing");
+            keeper.startAway(QStringLiteral("missing at the start"));
         } else if (step == "back") {
             port.refusal.clear();
         } else if (step.startsWith('+')) {
@@ -113,6 +119,11 @@ private slots:
             << "lost; +1000; +500; lost; +1000" << 0
             << "down: unplugged, open@1000 by-id/adapter 19200, up after 1000, down: unplugged, "
                "open@2500 by-id/adapter 19200, up after 1000";
+        // Told once, from the event loop; polled as soon as it is there.
+        QTest::newRow("missing at the start: kept as through an outage")
+            << "absent; send; +0; +1500; back; +500; send; +5 " + answer << 0
+            << "down: missing at the start, lost @0, open@1000 by-id/adapter 19200, "
+               "open@2000 by-id/adapter 19200, up after 2000, tx@2000, ok @2000";
         QTest::newRow("a turn asked just as the port went")
             << "send; lost; +0" << 0 << "tx@0, down: unplugged, lost sent @0";
     }
