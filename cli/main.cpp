@@ -21,6 +21,27 @@ namespace {
 
 using namespace cli;
 
+// The arguments, after the options of --config FILE when it is given: the
+// file's go first, so that the command line's win. `error` says what is
+// wrong with the file.
+ParsedArguments ParseWithOptionsFile(std::span<const OptionSpec> specs,
+                                     std::span<const std::string_view> args, std::string& error) {
+    ParsedArguments parsed = ParseArguments(specs, args);
+    const auto path = parsed.arguments.value("config");
+    if (!path || !parsed.error.empty() || parsed.arguments.has("help")) {
+        return parsed;
+    }
+    auto read = ReadOptionsFile(*path, specs);
+    if (std::string* reason = std::get_if<std::string>(&read)) {
+        error = std::move(*reason);
+        return parsed;
+    }
+    const auto& fromFile = std::get<std::vector<std::string>>(read);
+    std::vector<std::string_view> combined(fromFile.begin(), fromFile.end());
+    combined.insert(combined.end(), args.begin(), args.end());
+    return ParseArguments(specs, combined);
+}
+
 int Main(const std::vector<std::string_view>& all) {
     // The command name: the first argument after the common options before it.
     const std::optional<std::size_t> at = options::FirstPositional(CommonOptions(), all);
@@ -35,20 +56,12 @@ int Main(const std::vector<std::string_view>& all) {
     } else {
         specs.push_back({"version", 0, "", ""});
     }
-    ParsedArguments parsed = ParseArguments(specs, args);
     const std::string_view name = command != nullptr ? command->name : std::string_view();
-    // --config FILE: the file's options go first, so the command line's win.
-    if (const auto path = parsed.arguments.value("config");
-        path && parsed.error.empty() && !parsed.arguments.has("help")) {
-        auto read = ReadOptionsFile(*path, specs);
-        if (const std::string* error = std::get_if<std::string>(&read)) {
-            PrintUsageError(name, *error);
-            return kUsage;
-        }
-        const auto& fromFile = std::get<std::vector<std::string>>(read);
-        std::vector<std::string_view> combined(fromFile.begin(), fromFile.end());
-        combined.insert(combined.end(), args.begin(), args.end());
-        parsed = ParseArguments(specs, combined);
+    std::string fileError;
+    const ParsedArguments parsed = ParseWithOptionsFile(specs, args, fileError);
+    if (!fileError.empty()) {
+        PrintUsageError(name, fileError);
+        return kUsage;
     }
     if (parsed.arguments.has("help")) {
         const std::string help = command != nullptr
