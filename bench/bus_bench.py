@@ -14,8 +14,12 @@ default BUILD_DIR/ht5530k-sim): modules answering at the line's pace.
 2. bus CPU per exchange: ht5530k-cli -a 1-8 and mbpoll -a 1:8, a round every
    100 ms, at the same time, each against its own bus of eight (mbpoll asks one
    slave per -l period, so it gets -l 12); then the same for a single module at
-   50 ms. CPU is each process's user and system time
-   (wait4); exchanges are the requests its bus took (the simulator's log).
+   50 ms. Both write their readings to a file. CPU is each process's user
+   and system time (wait4); exchanges are the requests its bus took (the
+   simulator's log).
+   Beside them, bench_exchange_floor makes the CLI's system calls for each
+   exchange and nothing else, on Qt's event loop and in a bare poll() loop:
+   the floor under the CLI's figure with and without Qt.
 3. growth: ht5530k-cli alone against buses of 1, 8 and 35 modules, a round
    every 100 ms: CPU per exchange and peak memory (maxrss).
 """
@@ -118,15 +122,17 @@ def cpu_beside_mbpoll(build, sim_path, work, seconds, addresses, mbpoll_addresse
     cli_sim, cli_device = start_sim(sim_path, addresses, cli_log)
     mbpoll_sim, mbpoll_device = start_sim(sim_path, addresses, mbpoll_log)
     try:
-        cli = cli_poll(build, cli_device, addresses, interval, seconds, rows)
-        mbpoll = subprocess.Popen(
-            ["mbpoll", "-m", "rtu", "-b", str(BAUD), "-P", "none", "-a", mbpoll_addresses, "-0",
-             "-r", "0", "-c", "1", "-l", str(max(11, interval // modules)), "-o", "0.5",
-             mbpoll_device],
-            stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
-        time.sleep(seconds)
-        mbpoll_cpu = cpu(usage_of(mbpoll, signal.SIGINT))
-        cli_cpu = cpu(usage_of(cli))
+        # Both write what they read to a file, as a logging run does.
+        with open(os.path.join(work, "m.out"), "w") as mbpoll_out:
+            cli = cli_poll(build, cli_device, addresses, interval, seconds, rows)
+            mbpoll = subprocess.Popen(
+                ["mbpoll", "-m", "rtu", "-b", str(BAUD), "-P", "none", "-a", mbpoll_addresses,
+                 "-0", "-r", "0", "-c", "1", "-l", str(max(11, interval // modules)), "-o", "0.5",
+                 mbpoll_device],
+                stdout=mbpoll_out, stderr=subprocess.STDOUT)
+            time.sleep(seconds)
+            mbpoll_cpu = cpu(usage_of(mbpoll, signal.SIGINT))
+            cli_cpu = cpu(usage_of(cli))
     finally:
         stop(cli_sim)
         stop(mbpoll_sim)
@@ -139,6 +145,46 @@ def cpu_beside_mbpoll(build, sim_path, work, seconds, addresses, mbpoll_addresse
           f"{mbpoll_exchanges} exchanges, {modules} module{'s' if modules > 1 else ''}, a round "
           f"every {interval} ms for {seconds:g} s, "
           f"at the same time)")
+
+
+def cpu_floor(build, sim_path, work, seconds):
+    """The CLI's system calls for each exchange alone, on Qt's event loop and in
+    a bare poll() loop, beside the CLI and mbpoll: one module at 50 ms."""
+    floor = os.path.join(build, "bench", "bench_exchange_floor")
+    names = ("poll", "qt", "cli", "mbpoll")
+    sims = {}
+    try:
+        for name in names:
+            sims[name] = start_sim(sim_path, "1", os.path.join(work, f"f-{name}.log"))
+        with open(os.path.join(work, "f-mbpoll.out"), "w") as mbpoll_out:
+            running = {
+                "poll": subprocess.Popen([floor, sims["poll"][1], "--interval", "50", "--seconds",
+                                          str(seconds), "--rows", os.path.join(work, "f-poll.csv"),
+                                          "--plain"], stdout=subprocess.DEVNULL),
+                "qt": subprocess.Popen([floor, sims["qt"][1], "--interval", "50", "--seconds",
+                                        str(seconds), "--rows", os.path.join(work, "f-qt.csv")],
+                                       stdout=subprocess.DEVNULL),
+                "cli": cli_poll(build, sims["cli"][1], "1", 50, seconds,
+                                os.path.join(work, "f-cli.csv")),
+                "mbpoll": subprocess.Popen(
+                    ["mbpoll", "-m", "rtu", "-b", str(BAUD), "-P", "none", "-a", "1", "-0", "-r",
+                     "0", "-c", "1", "-l", "50", "-o", "0.5", sims["mbpoll"][1]],
+                    stdout=mbpoll_out, stderr=subprocess.STDOUT),
+            }
+            time.sleep(seconds)
+            used = {"mbpoll": cpu(usage_of(running["mbpoll"], signal.SIGINT))}
+            for name in ("poll", "qt", "cli"):
+                used[name] = cpu(usage_of(running[name]))
+    finally:
+        for sim, _ in sims.values():
+            stop(sim)
+    per = {}
+    for name in names:
+        exchanges = requests_taken(os.path.join(work, f"f-{name}.log"))
+        per[name] = used[name] / exchanges * 1e6 if exchanges else float("inf")
+    print(f"bus CPU floor per exchange (one module at 50 ms for {seconds:g} s, at the same time; "
+          f"the CLI's system calls alone): bare poll() loop {per['poll']:.0f} us, Qt event loop "
+          f"{per['qt']:.0f} us; ht5530k-cli {per['cli']:.0f} us, mbpoll {per['mbpoll']:.0f} us")
 
 
 def growth(build, sim_path, work, seconds):
@@ -173,6 +219,7 @@ def main():
         throughput(build, sim_path, work, seconds)
         cpu_beside_mbpoll(build, sim_path, work, seconds, "1-8", "1:8", 8, 100, "")
         cpu_beside_mbpoll(build, sim_path, work, seconds, "1", "1", 1, 50, " (one module)")
+        cpu_floor(build, sim_path, work, seconds)
         growth(build, sim_path, work, seconds)
     finally:
         shutil.rmtree(work)

@@ -52,16 +52,21 @@ void SerialLine::guardPassed() {
 }
 
 void SerialLine::transmit() {
-    // Earlier traffic still waiting is dropped; after a time-out it is late.
-    const QByteArray waiting = m_port.drain();
-    m_port.discardInput();
-    m_attempt = Attempt{};
+    // Earlier traffic still waiting is dropped; after a time-out it is late,
+    // and counted first.
+    std::size_t late = 0;
     if (m_afterTimeout) {
-        m_attempt.lateBytesBefore = m_lateBytes + static_cast<std::size_t>(waiting.size());
-        if (m_attempt.lateBytesBefore > 0) {
-            m_trace.note("dropped " + std::to_string(m_attempt.lateBytesBefore) +
-                         " bytes that came after the time-out");
-        }
+        late = m_lateBytes + static_cast<std::size_t>(m_port.drain().size());
+    }
+    m_port.discardInput();
+    // A new attempt in the old one's buffer: no allocation for each answer.
+    std::vector<std::uint8_t> received = std::move(m_attempt.received);
+    received.clear();
+    m_attempt = Attempt{};
+    m_attempt.received = std::move(received);
+    m_attempt.lateBytesBefore = late;
+    if (late > 0) {
+        m_trace.note("dropped " + std::to_string(late) + " bytes that came after the time-out");
     }
     m_afterTimeout = false;
     m_lateBytes = 0;
