@@ -24,7 +24,8 @@ constexpr std::array kOptions{
     OptionSpec{"duration", 0, "S", "stop after S seconds (decimals allowed)"},
     kGapOption,
     OptionSpec{"registers", 0, "1|2", "1: humidity only (default); 2: humidity\nand temperature"},
-    OptionSpec{"format", 0, "csv|jsonl|text", "how rows are written (default csv)"},
+    OptionSpec{"format", 0, "csv|jsonl|text|influx",
+               "how rows are written (default csv); influx:\nInfluxDB line protocol"},
     OptionSpec{"output", 'o', "FILE",
                "write the rows to FILE (replaced) instead of standard\n"
                "output; SIGHUP opens FILE again (for logrotate)"},
@@ -39,6 +40,24 @@ constexpr std::array kOptions{
                "name the module at ADDRESS, for the outputs that\n"
                "name modules; once for each module named"},
 };
+
+// The rows of each --format.
+constexpr const char* kRowFormats =
+    R"(CSV columns, in this order: time (ISO 8601 UTC with milliseconds, when the
+request went out), address, outcome (ok, timeout, crc, exception, short,
+wrong-address, wrong-function, skipped, or lost with --reconnect),
+response_ms, humidity and temperature (two decimals, empty when absent), raw
+(hex of the bytes received). JSON lines carry the same keys, absent values as
+null, and end with the summary: an object with "summary":"address" for each
+address and one with "summary":"total".
+
+InfluxDB line protocol (--format influx), one line a row, for Telegraf's
+inputs.execd or InfluxDB's /write: measurement ht5530k; tags address, name
+(when --name gives one) and port (as given with -p, e.g. a /dev/serial/by-id
+name); fields humidity and temperature (when read), response_ms (when an
+answer arrived) and outcome (a string); the time the request went out, in
+nanoseconds. Commas, equals signs and spaces in tags are escaped with a
+backslash. The summary goes to standard error only.)";
 
 std::string Describe() {
     return R"(Reads the module at an interval, one row per exchange, each written and
@@ -64,13 +83,8 @@ it misses is a row with the outcome skipped, and it is asked every round again
 as soon as it answers. The summary then has a line for each address (sent,
 answered, loss, response times, turns skipped and lost) and the counts in all.
 
-CSV columns, in this order: time (ISO 8601 UTC with milliseconds, when the
-request went out), address, outcome (ok, timeout, crc, exception, short,
-wrong-address, wrong-function, skipped, or lost with --reconnect),
-response_ms, humidity and temperature (two decimals, empty when absent), raw
-(hex of the bytes received). JSON lines carry the same keys, absent values as
-null, and end with the summary: an object with "summary":"address" for each
-address and one with "summary":"total".
+)" + std::string(kRowFormats) +
+           R"(
 
 Running for months: with --reconnect a lost port (an adapter pulled, the
 program behind a pseudo-terminal ended) no longer ends the run. One message
@@ -83,9 +97,10 @@ and the turns lost. Without --reconnect a lost port ends the run with
 status 3.
 
 --append adds the rows to an existing FILE: a CSV file must begin with the
-same header, a JSON lines file with a row of the same keys (text is not
-checked), else the run does not start (status 2). The header goes only into
-an empty file. A last row cut short (a crash mid-row) is cut off first.
+same header, a JSON lines file with a row of the same keys, an influx file
+with a line of the measurement ht5530k (text is not checked), else the run
+does not start (status 2). The header goes only into an empty file. A last
+row cut short (a crash mid-row) is cut off first.
 SIGHUP closes FILE and opens it again at its path, adding to what is there:
 rename the file, then send SIGHUP (logrotate's convention). Every row is in
 exactly one of the two files.
@@ -121,7 +136,8 @@ std::optional<PollSettings> Settings(const Invocation& call) {
     settings.addresses = call.line.addresses;
     std::string error;
     const auto registers = RegistersOption(arguments, error);
-    const auto format = ChoiceOption(arguments, "format", {"csv", "jsonl", "text"}, error);
+    const auto format =
+        ChoiceOption(arguments, "format", {"csv", "jsonl", "text", "influx"}, error);
     const auto interval = arguments.value("interval");
     const auto count = arguments.value("count");
     const auto duration = arguments.value("duration");
@@ -228,7 +244,7 @@ int Run(const Invocation& call) {
 const Command kPollCommand{
     "poll",
     "--interval MS [--count N | --duration S] [--gap MS] [--registers 1|2] "
-    "[--format csv|jsonl|text] [--output FILE] [--append] [--reconnect] "
+    "[--format csv|jsonl|text|influx] [--output FILE] [--append] [--reconnect] "
     "[--name ADDRESS=NAME]... [--config FILE]",
     "read one or several modules at an interval, one row per exchange",
     Describe,
