@@ -6,10 +6,13 @@
 #include "cli/commands/command_support.h"
 #include "cli/commands/commands.h"
 #include "cli/commands/poll_run.h"
+#include "cli/options/listen_address.h"
 #include "cli/options/module_names.h"
 #include "cli/output/diagnostics.h"
 #include "cli/output/exit_codes.h"
 #include "cli/output/log_file.h"
+#include "cli/output/metrics_registry.h"
+#include "cli/output/metrics_server.h"
 #include "options/number_reading.h"
 
 namespace cli {
@@ -36,6 +39,9 @@ constexpr std::array kOptions{
     OptionSpec{"config", 0, "FILE",
                "read options from FILE, one a line (\"interval 10000\");\n"
                "those on the command line win"},
+    OptionSpec{"metrics", 0, "HOST:PORT",
+               "serve the last readings to Prometheus at\n"
+               "http://HOST:PORT/metrics, as 127.0.0.1:9100"},
     OptionSpec{"name", 0, "ADDRESS=NAME",
                "name the module at ADDRESS, for the outputs that\n"
                "name modules; once for each module named"},
@@ -189,6 +195,26 @@ std::optional<PollSettings> Settings(const Invocation& call) {
     return settings;
 }
 
+// --metrics: listening before the serial port is opened, so that a bad or
+// busy address stops the run before it touches the line. The exit status
+// when it cannot listen.
+std::optional<int> ListenForMetrics(const Arguments& arguments, MetricsServer& server) {
+    const auto given = arguments.value("metrics");
+    if (!given) {
+        return std::nullopt;
+    }
+    const auto address = ReadListenAddress("metrics", *given);
+    if (const auto* error = std::get_if<std::string>(&address)) {
+        PrintUsageError("poll", *error);
+        return kUsage;
+    }
+    if (const auto error = server.listen(std::get<ListenAddress>(address))) {
+        PrintError(*error);
+        return kUsage;
+    }
+    return std::nullopt;
+}
+
 int Run(const Invocation& call) {
     const std::optional<PollSettings> settings = Settings(call);
     if (!settings) {
@@ -199,6 +225,10 @@ int Run(const Invocation& call) {
     if (!gap) {
         PrintUsageError("poll", error);
         return kUsage;
+    }
+    MetricsServer metrics;
+    if (const auto status = ListenForMetrics(call.arguments, metrics)) {
+        return *status;
     }
     Session session(call.line);
     if (call.arguments.has("reconnect")) {
@@ -223,6 +253,11 @@ int Run(const Invocation& call) {
     }
     RowOutput rows(output ? file.fd() : STDOUT_FILENO, output.value_or("standard output"));
     PollRun run(session, chosen, rows);
+    MetricsRegistry registry(session.line().port.toStdString(), chosen.addresses, chosen.names);
+    if (call.arguments.has("metrics")) {
+        run.addListener(registry);
+        metrics.serve([&registry] { return registry.text(); });
+    }
     if (output) {
         run.onHangUp = [&file, format = chosen.format]() -> std::string {
             if (const auto error = file.reopen()) {
@@ -245,7 +280,7 @@ const Command kPollCommand{
     "poll",
     "--interval MS [--count N | --duration S] [--gap MS] [--registers 1|2] "
     "[--format csv|jsonl|text|influx] [--output FILE] [--append] [--reconnect] "
-    "[--name ADDRESS=NAME]... [--config FILE]",
+    "[--metrics HOST:PORT] [--name ADDRESS=NAME]... [--config FILE]",
     "read one or several modules at an interval, one row per exchange",
     Describe,
     kOptions,
