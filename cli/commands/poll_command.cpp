@@ -47,8 +47,8 @@ constexpr std::array kOptions{
                "name modules; once for each module named"},
 };
 
-// The rows of each --format.
-constexpr const char* kRowFormats =
+// The rows of each --format, and the metrics endpoint.
+constexpr const char* kOutputs =
     R"(CSV columns, in this order: time (ISO 8601 UTC with milliseconds, when the
 request went out), address, outcome (ok, timeout, crc, exception, short,
 wrong-address, wrong-function, skipped, or lost with --reconnect),
@@ -63,7 +63,18 @@ inputs.execd or InfluxDB's /write: measurement ht5530k; tags address, name
 name); fields humidity and temperature (when read), response_ms (when an
 answer arrived) and outcome (a string); the time the request went out, in
 nanoseconds. Commas, equals signs and spaces in tags are escaped with a
-backslash. The summary goes to standard error only.)";
+backslash. The summary goes to standard error only.
+
+--metrics HOST:PORT serves the last readings to Prometheus at
+http://HOST:PORT/metrics; a scrape never sends a request on the line. HOST is
+an IPv4 address, [an IPv6 address], localhost or nothing (every address).
+Series, labelled port, address and name: ht5530k_relative_humidity_percent
+and ht5530k_temperature_celsius (the last reading, kept after a failed
+exchange; none for a module never read), ht5530k_up (1 when the last
+exchange had a sound answer), ht5530k_last_success_timestamp_seconds,
+ht5530k_exchanges_total by outcome and the histogram
+ht5530k_response_seconds. An address that is malformed or cannot be listened
+at ends the run before the port is opened, with status 2.)";
 
 std::string Describe() {
     return R"(Reads the module at an interval, one row per exchange, each written and
@@ -89,7 +100,7 @@ it misses is a row with the outcome skipped, and it is asked every round again
 as soon as it answers. The summary then has a line for each address (sent,
 answered, loss, response times, turns skipped and lost) and the counts in all.
 
-)" + std::string(kRowFormats) +
+)" + std::string(kOutputs) +
            R"(
 
 Running for months: with --reconnect a lost port (an adapter pulled, the
@@ -253,10 +264,11 @@ int Run(const Invocation& call) {
     }
     RowOutput rows(output ? file.fd() : STDOUT_FILENO, output.value_or("standard output"));
     PollRun run(session, chosen, rows);
-    MetricsRegistry registry(session.line().port.toStdString(), chosen.addresses, chosen.names);
+    std::optional<MetricsRegistry> registry;
     if (call.arguments.has("metrics")) {
-        run.addListener(registry);
-        metrics.serve([&registry] { return registry.text(); });
+        registry.emplace(session.line().port.toStdString(), chosen.addresses, chosen.names);
+        run.addListener(*registry);
+        metrics.serve([&registry] { return registry->text(); });
     }
     if (output) {
         run.onHangUp = [&file, format = chosen.format]() -> std::string {

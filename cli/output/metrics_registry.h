@@ -50,8 +50,6 @@ public:
     // The Prometheus text of every module.
     std::string text() const;
 
-    const std::map<int, ModuleMetrics>& modules() const { return m_modules; }
-
 private:
     std::string m_port;
     std::map<int, ModuleMetrics> m_modules; // by address
