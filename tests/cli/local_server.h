@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <QTcpServer>
@@ -56,6 +57,10 @@ public:
     // written to standard output and error holds `ready`.
     bool start(const QString& program, const QStringList& arguments, const QByteArray& ready,
                int waitMs = 30'000) {
+        if (QStandardPaths::findExecutable(program).isEmpty()) {
+            output = program.toUtf8() + " is not installed (scripts/test installs it)";
+            return false;
+        }
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(program, arguments);
         const QDeadlineTimer deadline(waitMs);

@@ -123,7 +123,7 @@ private slots:
 
         QProcess promtool;
         promtool.start("promtool", {"check", "metrics"});
-        QVERIFY(promtool.waitForStarted(5000));
+        QVERIFY2(promtool.waitForStarted(5000), "promtool (Debian's prometheus) is not installed");
         promtool.write(text);
         promtool.closeWriteChannel();
         QVERIFY(promtool.waitForFinished(15'000));
