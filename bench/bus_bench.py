@@ -22,15 +22,21 @@ default BUILD_DIR/ht5530k-sim): modules answering at the line's pace.
    the floor under the CLI's figure with and without Qt.
 3. growth: ht5530k-cli alone against buses of 1, 8 and 35 modules, a round
    every 100 ms: CPU per exchange and peak memory (maxrss).
+4. outputs: two polls of eight modules, a round every 100 ms, at the same
+   time, each against its own bus: one writing CSV rows only, the other
+   writing InfluxDB lines and serving --metrics, scraped every second. CPU
+   per exchange of each, and what the outputs add.
 """
 import csv
 import os
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
 import time
+import urllib.request
 
 BAUD = 19200
 REQUEST_BYTES, ANSWER_BYTES = 8, 7
@@ -203,6 +209,47 @@ def growth(build, sim_path, work, seconds):
           f"for {seconds:g} s each) [goal: flat]: " + "; ".join(parts))
 
 
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def outputs_cost(build, sim_path, work, seconds):
+    plain_log, full_log = os.path.join(work, "p.log"), os.path.join(work, "f.log")
+    plain_sim, plain_device = start_sim(sim_path, "1-8", plain_log)
+    full_sim, full_device = start_sim(sim_path, "1-8", full_log)
+    port = free_port()
+    try:
+        plain = cli_poll(build, plain_device, "1-8", 100, seconds, os.path.join(work, "p.csv"))
+        full = subprocess.Popen(
+            [os.path.join(build, "ht5530k-cli"), "poll", "-p", full_device, "-b", str(BAUD),
+             "-a", "1-8", "--interval", "100", "--duration", str(seconds),
+             "--format", "influx", "--output", os.path.join(work, "f.lp"),
+             "--metrics", f"127.0.0.1:{port}"], stderr=subprocess.DEVNULL)
+        scrapes = 0
+        end = time.monotonic() + seconds
+        while time.monotonic() < end - 1:
+            time.sleep(1)
+            try:
+                with urllib.request.urlopen(f"http://127.0.0.1:{port}/metrics", timeout=5) as r:
+                    scrapes += len(r.read()) > 0
+            except OSError:
+                pass
+        plain_cpu, full_cpu = cpu(usage_of(plain)), cpu(usage_of(full))
+    finally:
+        stop(plain_sim)
+        stop(full_sim)
+    plain_exchanges, full_exchanges = requests_taken(plain_log), requests_taken(full_log)
+    plain_us = plain_cpu / plain_exchanges * 1e6 if plain_exchanges else float("inf")
+    full_us = full_cpu / full_exchanges * 1e6 if full_exchanges else float("inf")
+    added = 100.0 * (full_us / plain_us - 1)
+    print(f"bus outputs CPU per exchange: CSV rows only {plain_us:.0f} us, InfluxDB lines and "
+          f"--metrics {full_us:.0f} us, {added:+.0f}% [goal <= +25%: {met(added <= 25)}] "
+          f"({plain_exchanges} and {full_exchanges} exchanges, 8 modules, a round every 100 ms "
+          f"for {seconds:g} s, at the same time; {scrapes} scrapes)")
+
+
 def main():
     args = sys.argv[1:]
     if not args or args[0] in ("-h", "--help"):
@@ -221,6 +268,7 @@ def main():
         cpu_beside_mbpoll(build, sim_path, work, seconds, "1", "1", 1, 50, " (one module)")
         cpu_floor(build, sim_path, work, seconds)
         growth(build, sim_path, work, seconds)
+        outputs_cost(build, sim_path, work, seconds)
     finally:
         shutil.rmtree(work)
     return 0

@@ -95,15 +95,16 @@ and end-of-line checks.
 ht5530k-sim is a virtual HT5530K module on a pseudo-terminal, for trying the
 tool, or any other Modbus master, without hardware.")
 
-# The Qt libraries and the fonts the window is drawn with, so that a user's
-# window looks like the tested one: DejaVu Sans (its Light face, for the unit
-# labels, is in fonts-dejavu-extra), DejaVu Sans Mono, and WenQuanYi Micro Hei
-# for the Chinese characters. scripts/install-deps installs the same fonts.
+# The Qt libraries (the HTTP server for ht5530k-cli poll --metrics) and the
+# fonts the window is drawn with, so that a user's window looks like the
+# tested one: DejaVu Sans (its Light face, for the unit labels, is in
+# fonts-dejavu-extra), DejaVu Sans Mono, and WenQuanYi Micro Hei for the
+# Chinese characters. scripts/install-deps installs the same fonts.
 # The C and C++ runtimes come from dpkg-shlibdeps when it is installed
 # (dpkg-dev); without it they are listed here.
 # procps: the service reloads with kill.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6, libqt6serialport6, fonts-dejavu-core, fonts-dejavu-extra, fonts-wqy-microhei, procps")
+    "libqt6widgets6, libqt6serialport6, libqt6httpserver6, fonts-dejavu-core, fonts-dejavu-extra, fonts-wqy-microhei, procps")
 find_program(HT_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(HT_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

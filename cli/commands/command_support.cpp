@@ -57,7 +57,8 @@ std::string HexBytes(std::span<const std::uint8_t> bytes) {
 Row RowOf(int address, const Session::Exchange& exchange, int registers) {
     const master::Attempt& attempt = exchange.attempt;
     Row row;
-    row.time = master::Timestamp(attempt.sentAt);
+    row.at = attempt.sentAt;
+    row.time = master::Timestamp(row.at);
     row.address = address;
     row.outcome = attempt.verdict.outcome;
     row.responseMs = attempt.responseMs;

@@ -6,10 +6,13 @@
 #include "cli/commands/command_support.h"
 #include "cli/commands/commands.h"
 #include "cli/commands/poll_run.h"
+#include "cli/options/listen_address.h"
 #include "cli/options/module_names.h"
 #include "cli/output/diagnostics.h"
 #include "cli/output/exit_codes.h"
 #include "cli/output/log_file.h"
+#include "cli/output/metrics_registry.h"
+#include "cli/output/metrics_server.h"
 #include "options/number_reading.h"
 
 namespace cli {
@@ -24,7 +27,8 @@ constexpr std::array kOptions{
     OptionSpec{"duration", 0, "S", "stop after S seconds (decimals allowed)"},
     kGapOption,
     OptionSpec{"registers", 0, "1|2", "1: humidity only (default); 2: humidity\nand temperature"},
-    OptionSpec{"format", 0, "csv|jsonl|text", "how rows are written (default csv)"},
+    OptionSpec{"format", 0, "csv|jsonl|text|influx",
+               "how rows are written (default csv); influx:\nInfluxDB line protocol"},
     OptionSpec{"output", 'o', "FILE",
                "write the rows to FILE (replaced) instead of standard\n"
                "output; SIGHUP opens FILE again (for logrotate)"},
@@ -35,10 +39,42 @@ constexpr std::array kOptions{
     OptionSpec{"config", 0, "FILE",
                "read options from FILE, one a line (\"interval 10000\");\n"
                "those on the command line win"},
+    OptionSpec{"metrics", 0, "HOST:PORT",
+               "serve the last readings to Prometheus at\n"
+               "http://HOST:PORT/metrics, as 127.0.0.1:9100"},
     OptionSpec{"name", 0, "ADDRESS=NAME",
                "name the module at ADDRESS, for the outputs that\n"
                "name modules; once for each module named"},
 };
+
+// The rows of each --format, and the metrics endpoint.
+constexpr const char* kOutputs =
+    R"(CSV columns, in this order: time (ISO 8601 UTC with milliseconds, when the
+request went out), address, outcome (ok, timeout, crc, exception, short,
+wrong-address, wrong-function, skipped, or lost with --reconnect),
+response_ms, humidity and temperature (two decimals, empty when absent), raw
+(hex of the bytes received). JSON lines carry the same keys, absent values as
+null, and end with the summary: an object with "summary":"address" for each
+address and one with "summary":"total".
+
+InfluxDB line protocol (--format influx), one line a row, for Telegraf's
+inputs.execd or InfluxDB's /write: measurement ht5530k; tags address, name
+(when --name gives one) and port (as given with -p, e.g. a /dev/serial/by-id
+name); fields humidity and temperature (when read), response_ms (when an
+answer arrived) and outcome (a string); the time the request went out, in
+nanoseconds. Commas, equals signs and spaces in tags are escaped with a
+backslash. The summary goes to standard error only.
+
+--metrics HOST:PORT serves the last readings to Prometheus at
+http://HOST:PORT/metrics; a scrape never sends a request on the line. HOST is
+an IPv4 address, [an IPv6 address], localhost or nothing (every address).
+Series, labelled port, address and name: ht5530k_relative_humidity_percent
+and ht5530k_temperature_celsius (the last reading, kept after a failed
+exchange; none for a module never read), ht5530k_up (1 when the last
+exchange had a sound answer), ht5530k_last_success_timestamp_seconds,
+ht5530k_exchanges_total by outcome and the histogram
+ht5530k_response_seconds. An address that is malformed or cannot be listened
+at ends the run before the port is opened, with status 2.)";
 
 std::string Describe() {
     return R"(Reads the module at an interval, one row per exchange, each written and
@@ -64,13 +100,8 @@ it misses is a row with the outcome skipped, and it is asked every round again
 as soon as it answers. The summary then has a line for each address (sent,
 answered, loss, response times, turns skipped and lost) and the counts in all.
 
-CSV columns, in this order: time (ISO 8601 UTC with milliseconds, when the
-request went out), address, outcome (ok, timeout, crc, exception, short,
-wrong-address, wrong-function, skipped, or lost with --reconnect),
-response_ms, humidity and temperature (two decimals, empty when absent), raw
-(hex of the bytes received). JSON lines carry the same keys, absent values as
-null, and end with the summary: an object with "summary":"address" for each
-address and one with "summary":"total".
+)" + std::string(kOutputs) +
+           R"(
 
 Running for months: with --reconnect a lost port (an adapter pulled, the
 program behind a pseudo-terminal ended) no longer ends the run. One message
@@ -83,9 +114,10 @@ and the turns lost. Without --reconnect a lost port ends the run with
 status 3.
 
 --append adds the rows to an existing FILE: a CSV file must begin with the
-same header, a JSON lines file with a row of the same keys (text is not
-checked), else the run does not start (status 2). The header goes only into
-an empty file. A last row cut short (a crash mid-row) is cut off first.
+same header, a JSON lines file with a row of the same keys, an influx file
+with a line of the measurement ht5530k (text is not checked), else the run
+does not start (status 2). The header goes only into an empty file. A last
+row cut short (a crash mid-row) is cut off first.
 SIGHUP closes FILE and opens it again at its path, adding to what is there:
 rename the file, then send SIGHUP (logrotate's convention). Every row is in
 exactly one of the two files.
@@ -121,7 +153,8 @@ std::optional<PollSettings> Settings(const Invocation& call) {
     settings.addresses = call.line.addresses;
     std::string error;
     const auto registers = RegistersOption(arguments, error);
-    const auto format = ChoiceOption(arguments, "format", {"csv", "jsonl", "text"}, error);
+    const auto format =
+        ChoiceOption(arguments, "format", {"csv", "jsonl", "text", "influx"}, error);
     const auto interval = arguments.value("interval");
     const auto count = arguments.value("count");
     const auto duration = arguments.value("duration");
@@ -173,6 +206,26 @@ std::optional<PollSettings> Settings(const Invocation& call) {
     return settings;
 }
 
+// --metrics: listening before the serial port is opened, so that a bad or
+// busy address stops the run before it touches the line. The exit status
+// when it cannot listen.
+std::optional<int> ListenForMetrics(const Arguments& arguments, MetricsServer& server) {
+    const auto given = arguments.value("metrics");
+    if (!given) {
+        return std::nullopt;
+    }
+    const auto address = ReadListenAddress("metrics", *given);
+    if (const auto* error = std::get_if<std::string>(&address)) {
+        PrintUsageError("poll", *error);
+        return kUsage;
+    }
+    if (const auto error = server.listen(std::get<ListenAddress>(address))) {
+        PrintError(*error);
+        return kUsage;
+    }
+    return std::nullopt;
+}
+
 int Run(const Invocation& call) {
     const std::optional<PollSettings> settings = Settings(call);
     if (!settings) {
@@ -183,6 +236,10 @@ int Run(const Invocation& call) {
     if (!gap) {
         PrintUsageError("poll", error);
         return kUsage;
+    }
+    MetricsServer metrics;
+    if (const auto status = ListenForMetrics(call.arguments, metrics)) {
+        return *status;
     }
     Session session(call.line);
     if (call.arguments.has("reconnect")) {
@@ -207,6 +264,12 @@ int Run(const Invocation& call) {
     }
     RowOutput rows(output ? file.fd() : STDOUT_FILENO, output.value_or("standard output"));
     PollRun run(session, chosen, rows);
+    std::optional<MetricsRegistry> registry;
+    if (call.arguments.has("metrics")) {
+        registry.emplace(session.line().port.toStdString(), chosen.addresses, chosen.names);
+        run.addListener(*registry);
+        metrics.serve([&registry] { return registry->text(); });
+    }
     if (output) {
         run.onHangUp = [&file, format = chosen.format]() -> std::string {
             if (const auto error = file.reopen()) {
@@ -228,8 +291,8 @@ int Run(const Invocation& call) {
 const Command kPollCommand{
     "poll",
     "--interval MS [--count N | --duration S] [--gap MS] [--registers 1|2] "
-    "[--format csv|jsonl|text] [--output FILE] [--append] [--reconnect] "
-    "[--name ADDRESS=NAME]... [--config FILE]",
+    "[--format csv|jsonl|text|influx] [--output FILE] [--append] [--reconnect] "
+    "[--metrics HOST:PORT] [--name ADDRESS=NAME]... [--config FILE]",
     "read one or several modules at an interval, one row per exchange",
     Describe,
     kOptions,

@@ -44,6 +44,7 @@ master::BusPollPlan PlanOf(const PollSettings& settings, int timeoutMs) {
 
 PollRun::PollRun(Session& session, const PollSettings& settings, RowOutput& rows, QObject* parent)
     : QObject(parent), m_session(session), m_settings(settings), m_rows(rows),
+      m_influx(session.line().port.toStdString()),
       m_poll(session.exchanger(), session.clock(), PlanOf(settings, session.options().timeoutMs)),
       m_status(!session.options().verbose) {
     for (const int address : m_settings.addresses) {
@@ -96,16 +97,15 @@ void PollRun::turned(const master::Turn& turn) {
     } else {
         m_summary.addSkippedTurn();
         m_modules[turn.address].addSkippedTurn();
-        row.time = master::Timestamp(m_session.clock().wallNow());
+        row.at = m_session.clock().wallNow();
+        row.time = master::Timestamp(row.at);
         row.address = turn.address;
         row.missed = "skipped";
     }
     if (const auto name = m_settings.names.find(turn.address); name != m_settings.names.end()) {
         row.name = name->second;
     }
-    if (!writeRow(m_settings.format == "jsonl"  ? JsonRow(row)
-                  : m_settings.format == "text" ? TextRow(row)
-                                                : CsvRow(row))) {
+    if (!writeRow(rowText(row))) {
         return;
     }
     const bool answering =
@@ -187,6 +187,14 @@ bool PollRun::writeRow(const std::string& text) {
     PrintError(m_rows.error());
     end(kOutputError);
     return false;
+}
+
+std::string PollRun::rowText(const Row& row) const {
+    const std::string& format = m_settings.format;
+    return format == "jsonl"    ? JsonRow(row)
+           : format == "text"   ? TextRow(row)
+           : format == "influx" ? m_influx.line(row)
+                                : CsvRow(row);
 }
 
 std::string PollRun::statusText(const Session::Exchange& last) const {

@@ -9,6 +9,7 @@
 
 #include <QObject>
 
+#include "cli/output/influx_line.h"
 #include "cli/output/poll_listener.h"
 #include "cli/output/poll_summary.h"
 #include "cli/output/row_output.h"
@@ -28,7 +29,7 @@ struct PollSettings {
     int intervalMs = 1000;          // the period of a round
     std::optional<long long> count; // rounds
     std::optional<std::chrono::milliseconds> duration;
-    std::string format = "csv";       // csv, jsonl or text
+    std::string format = "csv";       // csv, jsonl, text or influx
     bool header = true;               // false: added to a log that has its header
     std::map<int, std::string> names; // --name, by address
 };
@@ -61,6 +62,7 @@ private:
     void end(std::optional<int> code = std::nullopt);
     std::string summaryText() const;
     bool writeRow(const std::string& text);
+    std::string rowText(const Row& row) const;
     std::string statusText(const Session::Exchange& last) const;
     // Outages of the port and the output reopened (poll_long_run.cpp).
     void outage(const QString& reason);
@@ -70,6 +72,7 @@ private:
     Session& m_session;
     PollSettings m_settings;
     RowOutput& m_rows;
+    InfluxLines m_influx;
     master::BusPoll m_poll;
     PollSummary m_summary;                // every address
     std::map<int, PollSummary> m_modules; // each address

@@ -37,6 +37,11 @@ ReadModuleNames(const std::vector<std::string>& given, const std::vector<int>& p
                         [](unsigned char c) { return c < 0x20 || c == 0x7F; })) {
             return bad("no control characters in a name");
         }
+        // InfluxDB reads a backslash before the separator after a tag as an
+        // escape, and has no way to end a tag with one.
+        if (name.back() == '\\') {
+            return bad("a name that does not end with a backslash");
+        }
         if (!names.emplace(static_cast<int>(*address), name).second) {
             return bad("address " + std::string(addressText) + " is named twice");
         }

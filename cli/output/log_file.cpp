@@ -56,6 +56,14 @@ std::optional<std::string> FirstLineMismatch(std::string_view format, std::strin
         return "its first line is " + Shown(firstLine) + ", not a JSON row with the keys " +
                keys.join(", ").toStdString();
     }
+    if (format == "influx") {
+        constexpr std::string_view kStart = "ht5530k,";
+        if (firstLine.substr(0, kStart.size()) == kStart) {
+            return std::nullopt;
+        }
+        return "its first line is " + Shown(firstLine) +
+               ", not an InfluxDB line of the measurement ht5530k";
+    }
     return std::nullopt; // text: for people, not checked
 }
 

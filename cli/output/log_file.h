@@ -11,9 +11,9 @@ namespace cli {
 // Replaced when opened, or with --append added to: a file with rows in it
 // must then hold rows of the same format, so that a restarted run does not
 // mix two kinds of rows in one log. Its first line must be the CSV header
-// (csv), or a JSON object with the keys of the rows (jsonl); text is for
-// people and is not checked. A last row cut short (a crash, the power going
-// mid-row) is cut off, so that the next row starts on a line of its own.
+// (csv), a JSON object with the keys of the rows (jsonl), or a line of the
+// measurement ht5530k (influx); text is for people and is not checked. A last row cut short (a
+// crash, the power going mid-row) is cut off, so that the next row starts on a line of its own.
 //
 // reopen() opens the path again, for logrotate's convention: the old file
 // renamed, then SIGHUP. Every row written before the call is in the old
@@ -25,7 +25,7 @@ public:
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
-    // Opens `path` for rows in `format` (csv, jsonl or text); the error text
+    // Opens `path` for rows in `format` (csv, jsonl, text or influx); the error text
     // when it cannot be opened or, appending, holds other rows.
     std::optional<std::string> open(const std::string& path, const std::string& format,
                                     bool append);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,8 @@ struct Row {
     // The module's name (--name), empty when it has none. Not a column of
     // CSV, JSON lines or text, whose columns stay as they are.
     std::string_view name;
+    // `time` as a time point, for the outputs that count time.
+    std::chrono::system_clock::time_point at;
 };
 
 // The row's outcome column: "ok", "timeout", ..., "skipped".

@@ -19,6 +19,8 @@ const QByteArray kJsonRow =
     R"({"time":"2026-12-08T10:00:00.000Z","address":1,"outcome":"ok","response_ms":1.52,)"
     R"("humidity":45.50,"temperature":null,"raw":"01 03 02 11 C6 34 46"})"
     "\n";
+const QByteArray kInfluxLine = "ht5530k,address=1,port=COM4 humidity=45.50,response_ms=1.52,"
+                               "outcome=\"ok\" 1796724000000000000\n";
 
 QByteArray Contents(const QString& path) {
     QFile file(path);
@@ -78,6 +80,17 @@ private slots:
         QTest::newRow("jsonl to rows of other keys")
             << "jsonl" << QByteArray("{\"time\":\"x\",\"value\":1}\n") << true << "not a JSON row"
             << false << QByteArray("{\"time\":\"x\",\"value\":1}\n") << "";
+        QTest::newRow("influx to influx")
+            << "influx" << kInfluxLine << true << "" << false << kInfluxLine + "NEW\n"
+            << "";
+        QTest::newRow("influx to a csv log") << "influx" << kHeader + kCsvRow << true
+                                             << "not an InfluxDB line of the measurement ht5530k"
+                                             << false << kHeader + kCsvRow << "";
+        QTest::newRow("influx to another measurement")
+            << "influx" << QByteArray("ht5530k_other,a=1 v=1 1\n") << true << "not an InfluxDB line"
+            << false << QByteArray("ht5530k_other,a=1 v=1 1\n") << "";
+        QTest::newRow("csv to an influx log")
+            << "csv" << kInfluxLine << true << "not the CSV header" << false << kInfluxLine << "";
         QTest::newRow("text: not checked") << "text" << QByteArray("anything\n") << true << ""
                                            << false << QByteArray("anything\nNEW\n") << "";
         // The next row would otherwise be glued to the broken one.

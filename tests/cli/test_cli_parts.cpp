@@ -110,6 +110,9 @@ private slots:
             << "bad --name '1=" + QString(65, 'x') + "': a name of 1 to 64 characters";
         QTest::newRow("control character")
             << QStringList{"1=a\nb"} << "bad --name '1=a\nb': no control characters in a name";
+        QTest::newRow("a last backslash")
+            << QStringList{"1=Hall\\"}
+            << "bad --name '1=Hall\\': a name that does not end with a backslash";
         QTest::newRow("named twice")
             << QStringList{"1=a", "1=b"} << "bad --name '1=b': address 1 is named twice";
     }
@@ -245,14 +248,14 @@ private slots:
         const std::vector<std::uint8_t> bytes = Bytes(answer);
         QVERIFY(codec::CrcMatches(bytes));
         cli::Row row{
-            "T", 1, Outcome::Ok, 2.254, master::ReadingOf(bytes, registers), answer.toStdString(),
-            {},  {}};
+            "T", 1,  Outcome::Ok, 2.254, master::ReadingOf(bytes, registers), answer.toStdString(),
+            {},  {}, {}};
         QCOMPARE(QString::fromStdString(cli::CsvRow(row)), csv);
         QCOMPARE(QString::fromStdString(cli::JsonRow(row)), json);
     }
 
     void timeoutRow() {
-        const cli::Row row{"T", 7, Outcome::Timeout, std::nullopt, {}, "", {}, {}};
+        const cli::Row row{"T", 7, Outcome::Timeout, std::nullopt, {}, "", {}, {}, {}};
         QCOMPARE(QString::fromStdString(cli::CsvRow(row)), QString("T,7,timeout,,,,\n"));
         QCOMPARE(QString::fromStdString(cli::JsonRow(row)),
                  QString(R"({"time":"T","address":7,"outcome":"timeout","response_ms":null,)"
@@ -263,7 +266,7 @@ private slots:
 
     // A backed-off module's turn: a row with no request behind it.
     void skippedRow() {
-        const cli::Row row{"T", 5, Outcome::Timeout, std::nullopt, {}, "", "skipped", ""};
+        const cli::Row row{"T", 5, Outcome::Timeout, std::nullopt, {}, "", "skipped", "", {}};
         QCOMPARE(QString::fromStdString(cli::CsvRow(row)), QString("T,5,skipped,,,,\n"));
         QVERIFY(cli::JsonRow(row).find(R"("outcome":"skipped","response_ms":null)") !=
                 std::string::npos);
