@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -11,10 +14,24 @@
 // Servers written elsewhere (InfluxDB, Prometheus), started by a test on
 // loopback ports of their own and stopped with it, and HTTP through curl.
 
-// A loopback TCP port no one listens on at this moment.
+// Loopback TCP ports no one listens on at this moment, all different: each
+// is held until the last is found. Empty when the system gives none.
+inline std::vector<quint16> FreeLoopbackPorts(int count) {
+    std::vector<std::unique_ptr<QTcpServer>> probes;
+    std::vector<quint16> ports;
+    for (int i = 0; i < count; ++i) {
+        probes.push_back(std::make_unique<QTcpServer>());
+        if (!probes.back()->listen(QHostAddress::LocalHost, 0)) {
+            return {};
+        }
+        ports.push_back(probes.back()->serverPort());
+    }
+    return ports;
+}
+
 inline quint16 FreeLoopbackPort() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+    const std::vector<quint16> ports = FreeLoopbackPorts(1);
+    return ports.empty() ? 0 : ports.front();
 }
 
 struct HttpReply {

@@ -16,10 +16,14 @@ namespace {
 
 // influxd with its storage in `folder`, on two free loopback ports.
 bool StartInfluxd(ServerProcess& server, const QString& folder, quint16& httpPort) {
-    httpPort = FreeLoopbackPort();
-    const quint16 rpcPort = FreeLoopbackPort();
+    const std::vector<quint16> ports = FreeLoopbackPorts(2);
+    if (ports.empty()) {
+        return false;
+    }
+    httpPort = ports[0];
+    const quint16 rpcPort = ports[1];
     QFile config(folder + "/influxdb.conf");
-    if (httpPort == 0 || rpcPort == 0 || !config.open(QIODevice::WriteOnly)) {
+    if (!config.open(QIODevice::WriteOnly)) {
         return false;
     }
     config.write(QStringLiteral(R"(reporting-disabled = true
@@ -76,7 +80,8 @@ private slots:
 
         ServerProcess influxd;
         quint16 port = 0;
-        QVERIFY2(StartInfluxd(influxd, folder.path(), port), influxd.output.constData());
+        QVERIFY2(StartInfluxd(influxd, folder.path(), port),
+                 influxd.output.right(1500).constData());
         QCOMPARE(Curl({"-XPOST", Url(port, "/query"), "--data-urlencode", "q=CREATE DATABASE bus"})
                      .status,
                  200);

@@ -149,7 +149,7 @@ private slots:
                       "--storage.tsdb.path=" + folder.filePath("tsdb"),
                       QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(prometheusPort)},
                      "Server is ready to receive web requests"),
-                 prometheus.output.constData());
+                 prometheus.output.right(1500).constData());
 
         const auto humidity = Series(prometheusPort, "ht5530k_relative_humidity_percent", 2);
         QCOMPARE(humidity.keys(), QList<int>({1, 2}));
