@@ -110,7 +110,7 @@ if(HT_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
     string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
-           ", libqt6core6, libqt6gui6, libc6, libstdc++6, libgcc-s1")
+           ", libqt6core6, libqt6gui6, libmosquitto1, libc6, libstdc++6, libgcc-s1")
 endif()
 
 include(CPack)

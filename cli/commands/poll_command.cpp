@@ -1,6 +1,8 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <unistd.h>
 
 #include "cli/commands/command_support.h"
@@ -8,16 +10,21 @@
 #include "cli/commands/poll_run.h"
 #include "cli/options/listen_address.h"
 #include "cli/options/module_names.h"
+#include "cli/options/mqtt_options.h"
 #include "cli/output/diagnostics.h"
 #include "cli/output/exit_codes.h"
 #include "cli/output/log_file.h"
 #include "cli/output/metrics_registry.h"
 #include "cli/output/metrics_server.h"
+#include "cli/output/mqtt_publisher.h"
 #include "options/number_reading.h"
 
 namespace cli {
 
 namespace {
+
+// At the end, how long the broker may take to receive the last messages.
+constexpr int kMqttFlushMs = 2000;
 
 constexpr std::array kOptions{
     OptionSpec{"interval", 0, "MS",
@@ -45,6 +52,14 @@ constexpr std::array kOptions{
     OptionSpec{"name", 0, "ADDRESS=NAME",
                "name the module at ADDRESS, for the outputs that\n"
                "name modules; once for each module named"},
+    OptionSpec{"mqtt", 0, "URL",
+               "publish the readings to an MQTT broker, with Home\n"
+               "Assistant discovery: mqtt://[user@]host[:port] or\n"
+               "mqtts://... (TLS, the system's CA certificates)"},
+    OptionSpec{"mqtt-password-file", 0, "FILE", "the broker password: FILE's first line"},
+    OptionSpec{"mqtt-topic", 0, "BASE", "the topics' beginning (default ht5530k/PORTNAME)"},
+    OptionSpec{"mqtt-discovery-prefix", 0, "P",
+               "Home Assistant's discovery prefix (default\nhomeassistant)"},
 };
 
 // The rows of each --format, and the metrics endpoint.
@@ -226,6 +241,32 @@ std::optional<int> ListenForMetrics(const Arguments& arguments, MetricsServer& s
     return std::nullopt;
 }
 
+// SIGHUP with --output: the file opened again; the CSV header when it is new.
+std::function<std::string()> ReopenOnHangUp(LogFile& file, const std::string& format) {
+    return [&file, format]() -> std::string {
+        if (const auto error = file.reopen()) {
+            PrintError(*error + "; the rows go on into the file as it was");
+            return {};
+        }
+        if (!file.note().empty()) {
+            PrintError(file.note());
+        }
+        return format == "csv" && file.empty() ? CsvHeader() : std::string();
+    };
+}
+
+// --mqtt: what publishes the turns, for the port as given; none without it.
+std::unique_ptr<MqttPublisher> Publisher(std::optional<MqttSettings>& broker,
+                                         const Session& session, const PollSettings& chosen) {
+    if (!broker) {
+        return nullptr;
+    }
+    const std::string port = session.line().port.toStdString();
+    const std::string base = broker->baseTopic.value_or(DefaultBaseTopic(port));
+    return std::make_unique<MqttPublisher>(MqttPublisher::Plan{
+        std::move(*broker), base, port, chosen.addresses, chosen.names, chosen.registers});
+}
+
 int Run(const Invocation& call) {
     const std::optional<PollSettings> settings = Settings(call);
     if (!settings) {
@@ -235,6 +276,11 @@ int Run(const Invocation& call) {
     const auto gap = GapOption(call.arguments, error);
     if (!gap) {
         PrintUsageError("poll", error);
+        return kUsage;
+    }
+    auto mqtt = ReadMqttOptions(call.arguments);
+    if (const std::string* error = std::get_if<std::string>(&mqtt)) {
+        PrintUsageError("poll", *error);
         return kUsage;
     }
     MetricsServer metrics;
@@ -271,19 +317,20 @@ int Run(const Invocation& call) {
         metrics.serve([&registry] { return registry->text(); });
     }
     if (output) {
-        run.onHangUp = [&file, format = chosen.format]() -> std::string {
-            if (const auto error = file.reopen()) {
-                PrintError(*error + "; the rows go on into the file as it was");
-                return {};
-            }
-            if (!file.note().empty()) {
-                PrintError(file.note());
-            }
-            return format == "csv" && file.empty() ? CsvHeader() : std::string();
-        };
+        run.onHangUp = ReopenOnHangUp(file, chosen.format);
+    }
+    const std::unique_ptr<MqttPublisher> publisher =
+        Publisher(std::get<std::optional<MqttSettings>>(mqtt), session, chosen);
+    if (publisher) {
+        run.addListener(*publisher);
+        publisher->start();
     }
     run.start();
-    return session.run();
+    const int status = session.run();
+    if (publisher) {
+        publisher->finish(kMqttFlushMs);
+    }
+    return status;
 }
 
 } // namespace
@@ -292,7 +339,8 @@ const Command kPollCommand{
     "poll",
     "--interval MS [--count N | --duration S] [--gap MS] [--registers 1|2] "
     "[--format csv|jsonl|text|influx] [--output FILE] [--append] [--reconnect] "
-    "[--metrics HOST:PORT] [--name ADDRESS=NAME]... [--config FILE]",
+    "[--metrics HOST:PORT] [--name ADDRESS=NAME]... [--config FILE] "
+    "[--mqtt URL [--mqtt-password-file FILE] [--mqtt-topic BASE] [--mqtt-discovery-prefix P]]",
     "read one or several modules at an interval, one row per exchange",
     Describe,
     kOptions,

@@ -121,7 +121,7 @@ echo "Depends: $depends"
 [ "$version" = "$(sed -n 's/^project(ht5530k VERSION \([^ ]*\) .*/\1/p' "$source_dir/CMakeLists.txt")" ] ||
     fail "the package's version $version is not the one CMakeLists.txt sets"
 for needed in libqt6widgets6 libqt6serialport6 fonts-dejavu-core fonts-dejavu-extra \
-    fonts-wqy-microhei libc6 libstdc++6; do
+    fonts-wqy-microhei libc6 libstdc++6 libmosquitto1; do
     case "$depends" in
     *"$needed"*) ;;
     *) fail "the package does not depend on $needed" ;;
