@@ -42,9 +42,8 @@ void MqttPublisher::turned(const Row& row, bool answering) {
         m_client.publish(module.availabilityTopic, answering ? kOnline : kOffline, true);
     }
     if (row.missed.empty() && row.outcome != master::Outcome::Lost) {
-        const std::string json = JsonRow(row);
-        m_client.publish(module.stateTopic, std::string_view(json).substr(0, json.size() - 1),
-                         false);
+        WriteJsonRow(row, m_json);
+        m_client.publish(module.stateTopic, m_json, false);
     }
 }
 

@@ -55,6 +55,7 @@ private:
     std::string m_status;       // <base>/status
     std::string m_announcement; // <prefix>/status
     std::map<int, Module> m_modules;
+    std::string m_json; // a state's text, its buffer kept from turn to turn
     MqttClient m_client;
 };
 

@@ -1,5 +1,6 @@
 #include "cli/output/row_format.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "codec/value_text.h"
@@ -10,10 +11,6 @@ namespace {
 
 std::string OrEmpty(const std::optional<std::int32_t>& value) {
     return value ? Hundredths(*value) : std::string();
-}
-
-std::string OrNull(const std::optional<std::int32_t>& value) {
-    return value ? Hundredths(*value) : std::string("null");
 }
 
 } // namespace
@@ -43,13 +40,33 @@ std::string CsvRow(const Row& row) {
            '\n';
 }
 
+void WriteJsonRow(const Row& row, std::string& out) {
+    // Appended piece by piece into one buffer: a poll writes one each turn.
+    const auto value = [&out](const std::optional<std::int32_t>& hundredths) {
+        out += hundredths ? Hundredths(*hundredths) : std::string_view("null");
+    };
+    out.assign("{\"time\":\"");
+    out += row.time;
+    out += "\",\"address\":";
+    char address[12];
+    out.append(address, std::to_chars(address, address + sizeof address, row.address).ptr);
+    out += ",\"outcome\":\"";
+    out += OutcomeText(row);
+    out += "\",\"response_ms\":";
+    out += row.responseMs ? Milliseconds(*row.responseMs) : std::string_view("null");
+    out += ",\"humidity\":";
+    value(row.reading.humidity);
+    out += ",\"temperature\":";
+    value(row.reading.temperature);
+    out += ",\"raw\":\"";
+    out += row.raw;
+    out += "\"}";
+}
+
 std::string JsonRow(const Row& row) {
-    return "{\"time\":\"" + row.time + "\",\"address\":" + std::to_string(row.address) +
-           ",\"outcome\":\"" + std::string(OutcomeText(row)) + "\",\"response_ms\":" +
-           (row.responseMs ? Milliseconds(*row.responseMs) : std::string("null")) +
-           ",\"humidity\":" + OrNull(row.reading.humidity) +
-           ",\"temperature\":" + OrNull(row.reading.temperature) + ",\"raw\":\"" + row.raw +
-           "\"}\n";
+    std::string text;
+    WriteJsonRow(row, text);
+    return text += '\n';
 }
 
 std::string TextRow(const Row& row) {

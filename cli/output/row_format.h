@@ -37,6 +37,9 @@ std::string CsvHeader();
 std::string CsvRow(const Row& row);
 // One JSON object on one line with the same keys; absent values are null.
 std::string JsonRow(const Row& row);
+// The same object without the line end, into `out` (replaced): a buffer
+// kept from turn to turn.
+void WriteJsonRow(const Row& row, std::string& out);
 // For people: "2024-05-01T12:00:00.123Z address 1 ok 1.52 ms humidity 45.00 %RH".
 std::string TextRow(const Row& row);
 
