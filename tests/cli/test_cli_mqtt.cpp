@@ -38,19 +38,20 @@ int FreePort() {
 }
 
 // mosquitto on 127.0.0.1:`port`, its configuration in `folder`: no
-// persistence; anonymous, or the users of a password file.
+// persistence, anonymous users welcome unless `settings` (more lines of the
+// configuration) say otherwise.
 class Broker {
 public:
-    Broker(const QString& folder, int port, const QString& passwordFile = {}) : m_folder(folder) {
+    Broker(const QString& folder, int port,
+           const QByteArray& settings = QByteArrayLiteral("allow_anonymous true\n"))
+        : m_folder(folder) {
         QFile config(folder + "/mosquitto.conf");
         if (config.open(QIODevice::WriteOnly)) {
             config.write(QStringLiteral("listener %1 127.0.0.1\npersistence false\n"
                                         "log_dest stderr\n")
                              .arg(port)
-                             .toUtf8());
-            config.write(passwordFile.isEmpty() ? QByteArray("allow_anonymous true\n")
-                                                : "allow_anonymous false\npassword_file " +
-                                                      passwordFile.toUtf8() + '\n');
+                             .toUtf8() +
+                         settings);
             if (::getuid() == 0) {
                 config.write("user root\n"); // its files are in a folder only root may read
             }
@@ -333,7 +334,8 @@ private slots:
                                    {"-b", "-c", passwords, "meter", "s3cret pw"}),
                  0);
         const int port = FreePort();
-        Broker broker(folder.path(), port, passwords);
+        Broker broker(folder.path(), port,
+                      "allow_anonymous false\npassword_file " + passwords.toUtf8() + '\n');
         QVERIFY(broker.start());
         const auto poll = [&](const QByteArray& password) {
             QFile file(folder.filePath("password"));
@@ -366,6 +368,57 @@ private slots:
         QCOMPARE(retained("site/hall/status"), QString("offline"));
         QVERIFY(retained("homeassistant/sensor/site_hall_1/humidity/config")
                     .contains("\"state_topic\":\"site/hall/1/state\""));
+    }
+
+    // mqtts://: the broker's certificate is checked against the system's CA
+    // store (OpenSSL's, which SSL_CERT_FILE replaces here): refused while
+    // the store does not hold it, and the states published once it does.
+    void tlsAgainstTheSystemStore() {
+        const QString openssl = Tool("openssl");
+        if (openssl.isEmpty()) {
+            QSKIP("openssl is missing: no certificate for the broker");
+        }
+        QTemporaryDir folder;
+        const QString cert = folder.filePath("cert.pem");
+        const QString key = folder.filePath("key.pem");
+        QProcess make;
+        make.setProcessChannelMode(QProcess::MergedChannels); // its progress, unread
+        make.start(openssl, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                             "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                             key, "-out", cert});
+        QVERIFY(make.waitForFinished(30'000) && make.exitCode() == 0);
+        SimProcess sim;
+        QVERIFY(sim.start(folder.path(), {"--no-drift"}));
+        const int port = FreePort();
+        Broker broker(folder.path(), port,
+                      "allow_anonymous true\ncertfile " + cert.toUtf8() + "\nkeyfile " +
+                          key.toUtf8() + '\n');
+        QVERIFY(broker.start());
+        Subscriber subscriber(port, QStringLiteral("ht5530k/#"), {"--cafile", cert});
+        const auto poll = [&](const QString& store) {
+            return RunCliPrepared(
+                {"poll", "--interval", "100", "--count", "5", "-p", sim.link, "-b", "19200",
+                 "--mqtt", QStringLiteral("mqtts://127.0.0.1:%1").arg(port)},
+                [&store](QProcess& process) {
+                    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                    environment.insert("SSL_CERT_FILE", store);
+                    environment.insert("SSL_CERT_DIR", store);
+                    process.setProcessEnvironment(environment);
+                });
+        };
+        const CliRun untrusted = poll(folder.filePath("no such store"));
+        QVERIFY2(untrusted.exitCode == 0 &&
+                     untrusted.err.contains(
+                         QStringLiteral("MQTT broker 127.0.0.1:%1 not reached").arg(port)),
+                 qPrintable(untrusted.err));
+        const CliRun trusted = poll(cert);
+        QVERIFY2(trusted.exitCode == 0 && !trusted.err.contains("MQTT"), qPrintable(trusted.err));
+        QVERIFY(subscriber.waitFor([](const QList<Message>& messages) {
+            return std::any_of(messages.begin(), messages.end(), [](const Message& message) {
+                return message.topic == "ht5530k/COM4/1/state" &&
+                       Json(message.payload)["humidity"].toDouble() == 45.0;
+            });
+        }));
     }
 };
 
