@@ -15,6 +15,9 @@ namespace cli {
 namespace {
 
 constexpr int kKeepAliveS = 30;
+// A broker that does not accept within this long (a route that drops the
+// connection's packets, a port that never answers) is not reached.
+constexpr int kConnectWaitS = 10;
 constexpr int kLongestDelayS = 60;
 
 // "Connection refused", "the connection was lost": after a parenthesis.
@@ -61,6 +64,10 @@ MqttClient::MqttClient(MqttEndpoint endpoint, const std::string& willTopic, QObj
     });
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &MqttClient::attempt);
+    m_connectWait.setSingleShot(true);
+    m_connectWait.setInterval(kConnectWaitS * 1000);
+    connect(&m_connectWait, &QTimer::timeout, this,
+            [this] { failed("no answer within " + std::to_string(kConnectWaitS) + " s"); });
 }
 
 MqttClient::~MqttClient() {
@@ -73,7 +80,8 @@ void MqttClient::start() {
     attempt();
 }
 
-// Every attempt begins anew: a connection refused at once fails here.
+// Every attempt begins anew, closing what an earlier one left: a connection
+// refused at once fails here.
 void MqttClient::attempt() {
     errno = 0;
     const int code =
@@ -83,6 +91,7 @@ void MqttClient::attempt() {
         return;
     }
     m_keepAlive.start();
+    m_connectWait.start();
     follow();
 }
 
@@ -90,6 +99,7 @@ void MqttClient::failed(const std::string& why) {
     const bool wasConnected = m_connected;
     m_connected = false;
     m_keepAlive.stop();
+    m_connectWait.stop();
     unwatch();
     if (m_closing || m_retry.isActive()) {
         return;
@@ -193,6 +203,7 @@ std::string MqttClient::where() const {
 
 void MqttClient::Connected(mosquitto* /*client*/, void* self, int code) {
     auto* client = static_cast<MqttClient*>(self);
+    client->m_connectWait.stop();
     if (code != 0) {
         client->failed(std::string("refused: ") + mosquitto_connack_string(code));
         return;

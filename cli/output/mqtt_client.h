@@ -20,14 +20,15 @@ namespace cli {
 // A connection to an MQTT broker through libmosquitto, driven by the event
 // loop: the socket is watched for reading, and for writing while something
 // waits to go out, and a timer keeps the connection alive. Nothing waits for
-// the broker. A broker that cannot be reached, refuses, or goes away is
-// tried again after 1 s, 2 s, 4 s, ... up to every 60 s; one message on
-// standard error says so for each outage, and one when it is back.
+// the broker. A broker that cannot be reached, refuses, does not answer
+// within 10 s, or goes away is tried again after 1 s, 2 s, 4 s, ... up to
+// every 60 s; one message on standard error says so for each outage, and
+// one when it is back.
 class MqttClient : public QObject {
     Q_OBJECT
 public:
-    // `will` is published (retained) by the broker when the connection
-    // breaks off: "offline" on `willTopic`.
+    // The broker publishes "offline" on `willTopic` (retained) when the
+    // connection breaks off without a word: the last will.
     MqttClient(MqttEndpoint endpoint, const std::string& willTopic, QObject* parent = nullptr);
     ~MqttClient() override;
     MqttClient(const MqttClient&) = delete;
@@ -67,6 +68,7 @@ private:
     int m_socket = -1;
     QTimer m_keepAlive;
     QTimer m_retry;
+    QTimer m_connectWait; // from an attempt until the broker answers it
     int m_delayS = 1;
     bool m_connected = false;
     bool m_reached = false; // connected once: "connected again" after an outage
