@@ -91,6 +91,43 @@ ht5530k_exchanges_total by outcome and the histogram
 ht5530k_response_seconds. An address that is malformed or cannot be listened
 at ends the run before the port is opened, with status 2.)";
 
+// poll --help on names and the options file.
+constexpr const char* kNamesHelp =
+    R"(--name 3="Boiler room" names a module for the outputs that carry names; it
+is given once for each module named. --config FILE reads options from FILE,
+for a service: one a line, the long name without dashes, a space and the
+value to the end of the line ("address 1-8", "name 3=Boiler room"), a flag
+alone ("reconnect"); blank lines and lines starting with # are skipped. The
+options on the command line win over the file's; --name from both add up.
+
+)";
+
+// poll --help on --mqtt.
+constexpr const char* kMqttHelp =
+    R"(--mqtt URL publishes every turn to an MQTT broker as well, for Home
+Assistant and the like: mqtt://[user@]host[:port] (port 1883) or mqtts://...
+(8883; TLS, the broker checked against the system's CA certificates). The
+password is the first line of --mqtt-password-file FILE, never an argument.
+The topics begin with BASE: --mqtt-topic, by default ht5530k/ and the port's
+last path component, each character other than a letter, a digit, '.', '_'
+or '-' made '_' (ht5530k/ttyUSB0).
+  BASE/ADDRESS/state         each exchange's row as a JSON object with the
+                             keys of a JSON line; a failed one has nulls
+  BASE/ADDRESS/availability  online; offline once the module is backed off
+                             or the port is lost (retained)
+  BASE/status                online while connected; offline at the end,
+                             and as the last will if the program dies
+Skipped and lost turns publish no state. Home Assistant's MQTT discovery
+goes under homeassistant/ (--mqtt-discovery-prefix P), retained, and again
+whenever P/status says online: a device for each module, named by --name or
+"HT5530K ADDRESS", identified by BASE and the address, with the port as its
+hardware version; a humidity sensor, and with --registers 2 a temperature
+sensor. A broker absent or lost costs the poll nothing: it is tried again
+after 1 s, 2 s, 4 s, ... up to every 60 s, and standard error says so once
+for each outage and once when it is back.
+
+)";
+
 std::string Describe() {
     return R"(Reads the module at an interval, one row per exchange, each written and
 flushed as it happens: a crash or Ctrl-C loses at most the row under way.
@@ -137,36 +174,9 @@ SIGHUP closes FILE and opens it again at its path, adding to what is there:
 rename the file, then send SIGHUP (logrotate's convention). Every row is in
 exactly one of the two files.
 
---name 3="Boiler room" names a module for the outputs that carry names; it
-is given once for each module named. --config FILE reads options from FILE,
-for a service: one a line, the long name without dashes, a space and the
-value to the end of the line ("address 1-8", "name 3=Boiler room"), a flag
-alone ("reconnect"); blank lines and lines starting with # are skipped. The
-options on the command line win over the file's; --name from both add up.
-
---mqtt URL publishes every turn to an MQTT broker as well, for Home
-Assistant and the like: mqtt://[user@]host[:port] (port 1883) or mqtts://...
-(8883; TLS, the broker checked against the system's CA certificates). The
-password is the first line of --mqtt-password-file FILE, never an argument.
-The topics begin with BASE: --mqtt-topic, by default ht5530k/ and the port's
-last path component, each character other than a letter, a digit, '.', '_'
-or '-' made '_' (ht5530k/ttyUSB0).
-  BASE/ADDRESS/state         each exchange's row as a JSON object with the
-                             keys of a JSON line; a failed one has nulls
-  BASE/ADDRESS/availability  online; offline once the module is backed off
-                             or the port is lost (retained)
-  BASE/status                online while connected; offline at the end,
-                             and as the last will if the program dies
-Skipped and lost turns publish no state. Home Assistant's MQTT discovery
-goes under homeassistant/ (--mqtt-discovery-prefix P), retained, and again
-whenever P/status says online: a device for each module, named by --name or
-"HT5530K ADDRESS", identified by BASE and the address, with the port as its
-hardware version; a humidity sensor, and with --registers 2 a temperature
-sensor. A broker absent or lost costs the poll nothing: it is tried again
-after 1 s, 2 s, 4 s, ... up to every 60 s, and standard error says so once
-for each outage and once when it is back.
-
-Exit status 1 when some exchanges failed or a signal cut one short (the
+)" + kNamesHelp +
+           kMqttHelp +
+           R"(Exit status 1 when some exchanges failed or a signal cut one short (the
 summary then says the last request was interrupted); when none got a sound
 answer, the status of the last failure (3 for lost, 4, 5 or 6). When a row cannot be
 written (a full disk, a closed standard output), the run ends at once with
