@@ -287,16 +287,21 @@ std::function<std::string()> ReopenOnHangUp(LogFile& file, const std::string& fo
     };
 }
 
-// --mqtt: what publishes the turns, for the port as given; none without it.
+// --mqtt: what publishes the turns of `run`, for the port as given, told of
+// them and connecting; none without --mqtt.
 std::unique_ptr<MqttPublisher> Publisher(std::optional<MqttSettings>& broker,
-                                         const Session& session, const PollSettings& chosen) {
+                                         const Session& session, const PollSettings& chosen,
+                                         PollRun& run) {
     if (!broker) {
         return nullptr;
     }
     const std::string port = session.line().port.toStdString();
     const std::string base = broker->baseTopic.value_or(DefaultBaseTopic(port));
-    return std::make_unique<MqttPublisher>(MqttPublisher::Plan{
+    auto publisher = std::make_unique<MqttPublisher>(MqttPublisher::Plan{
         std::move(*broker), base, port, chosen.addresses, chosen.names, chosen.registers});
+    run.addListener(*publisher);
+    publisher->start();
+    return publisher;
 }
 
 int Run(const Invocation& call) {
@@ -306,13 +311,12 @@ int Run(const Invocation& call) {
     }
     std::string error;
     const auto gap = GapOption(call.arguments, error);
-    if (!gap) {
-        PrintUsageError("poll", error);
-        return kUsage;
-    }
     auto mqtt = ReadMqttOptions(call.arguments);
-    if (const std::string* error = std::get_if<std::string>(&mqtt)) {
-        PrintUsageError("poll", *error);
+    if (const auto* bad = std::get_if<std::string>(&mqtt); bad != nullptr && error.empty()) {
+        error = *bad;
+    }
+    if (!error.empty()) {
+        PrintUsageError("poll", error);
         return kUsage;
     }
     MetricsServer metrics;
@@ -348,15 +352,9 @@ int Run(const Invocation& call) {
         run.addListener(*registry);
         metrics.serve([&registry] { return registry->text(); });
     }
-    if (output) {
-        run.onHangUp = ReopenOnHangUp(file, chosen.format);
-    }
+    run.onHangUp = output ? ReopenOnHangUp(file, chosen.format) : nullptr;
     const std::unique_ptr<MqttPublisher> publisher =
-        Publisher(std::get<std::optional<MqttSettings>>(mqtt), session, chosen);
-    if (publisher) {
-        run.addListener(*publisher);
-        publisher->start();
-    }
+        Publisher(std::get<std::optional<MqttSettings>>(mqtt), session, chosen, run);
     run.start();
     const int status = session.run();
     if (publisher) {
