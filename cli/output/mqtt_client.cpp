@@ -19,6 +19,8 @@ constexpr int kKeepAliveS = 30;
 // connection's packets, a port that never answers) is not reached.
 constexpr int kConnectWaitS = 10;
 constexpr int kLongestDelayS = 60;
+// How long a publish waits for others to share its packet.
+constexpr int kFlushMs = 100;
 
 // "Connection refused", "the connection was lost": after a parenthesis.
 std::string ErrorText(int code) {
@@ -47,6 +49,8 @@ MqttClient::MqttClient(MqttEndpoint endpoint, const std::string& willTopic, QObj
     mosquitto_connect_callback_set(m_client, &MqttClient::Connected);
     mosquitto_disconnect_callback_set(m_client, &MqttClient::Disconnected);
     mosquitto_message_callback_set(m_client, &MqttClient::Received);
+    // Publishing then only queues: this client writes, when follow() says.
+    mosquitto_threaded_set(m_client, true);
     static constexpr std::string_view kOffline = "offline";
     mosquitto_will_set(m_client, willTopic.c_str(), static_cast<int>(kOffline.size()),
                        kOffline.data(), 1, true);
@@ -61,6 +65,13 @@ MqttClient::MqttClient(MqttEndpoint endpoint, const std::string& willTopic, QObj
     connect(&m_keepAlive, &QTimer::timeout, this, [this] {
         mosquitto_loop_misc(m_client);
         follow();
+    });
+    m_flush.setSingleShot(true);
+    m_flush.setInterval(kFlushMs);
+    connect(&m_flush, &QTimer::timeout, this, [this] {
+        if (m_write) {
+            m_write->setEnabled(true);
+        }
     });
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &MqttClient::attempt);
@@ -163,7 +174,16 @@ void MqttClient::follow() {
         }
     }
     if (m_write) {
-        m_write->setEnabled(mosquitto_want_write(m_client));
+        const bool waiting = mosquitto_want_write(m_client);
+        if (!waiting) {
+            m_write->setEnabled(false);
+        } else if (m_connected && !m_closing && !m_write->isEnabled()) {
+            if (!m_flush.isActive()) {
+                m_flush.start();
+            }
+        } else {
+            m_write->setEnabled(true); // connecting, closing, or a write under way
+        }
     }
     if (m_closeLoop != nullptr && m_socket < 0) {
         m_closeLoop->quit();
