@@ -48,7 +48,7 @@ constexpr std::array kOptions{
                "those on the command line win"},
     OptionSpec{"metrics", 0, "HOST:PORT",
                "serve the last readings to Prometheus at\n"
-               "http://HOST:PORT/metrics, as 127.0.0.1:9100"},
+               "http://HOST:PORT/metrics, as 127.0.0.1:9530"},
     OptionSpec{"name", 0, "ADDRESS=NAME",
                "name the module at ADDRESS, for the outputs that\n"
                "name modules; once for each module named"},

@@ -20,7 +20,7 @@ std::variant<ListenAddress, std::string> ReadListenAddress(std::string_view opti
     const auto bad = [&](std::string_view why) { return options::BadValue(option, text, why); };
     const std::size_t colon = text.rfind(':');
     if (colon == std::string_view::npos) {
-        return bad("HOST:PORT, as 127.0.0.1:9100");
+        return bad("HOST:PORT, as 127.0.0.1:9530");
     }
     ListenAddress address;
     address.host = std::string(text.substr(0, colon));
@@ -34,7 +34,7 @@ std::variant<ListenAddress, std::string> ReadListenAddress(std::string_view opti
     if (bracketed) {
         address.host = address.host.substr(1, address.host.size() - 2);
         if (!IsAddress(AF_INET6, address.host)) {
-            return bad("an IPv6 address in brackets, as [::1]:9100");
+            return bad("an IPv6 address in brackets, as [::1]:9530");
         }
     } else if (address.host == "localhost") {
         address.host = "127.0.0.1";

@@ -12,8 +12,8 @@ struct ListenAddress {
     int port = 0;     // 1 to 65535
 };
 
-// HOST:PORT, HOST an IPv4 address, an IPv6 address in brackets ([::1]:9100),
-// localhost (127.0.0.1) or nothing (:9100, every address); PORT 1 to 65535.
+// HOST:PORT, HOST an IPv4 address, an IPv6 address in brackets ([::1]:9530),
+// localhost (127.0.0.1) or nothing (:9530, every address); PORT 1 to 65535.
 // The address, or what is wrong ("bad --metrics 'x:1': ...").
 std::variant<ListenAddress, std::string> ReadListenAddress(std::string_view option,
                                                            std::string_view text);

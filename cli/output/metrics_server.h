@@ -18,7 +18,7 @@ public:
     MetricsServer();
 
     // Listens at `address`; what is wrong when it cannot ("cannot serve
-    // metrics at 127.0.0.1:9100: The bound address is already in use").
+    // metrics at 127.0.0.1:9530: The bound address is already in use").
     std::optional<std::string> listen(const ListenAddress& address);
     // What /metrics answers from now on; before, an empty text.
     void serve(std::function<std::string()> text) { m_text = std::move(text); }

@@ -64,24 +64,24 @@ private slots:
     void listenAddress_data() {
         QTest::addColumn<QString>("given");
         QTest::addColumn<QString>("result"); // host|port, or the error
-        QTest::newRow("IPv4") << "127.0.0.1:9100"
-                              << "127.0.0.1|9100";
-        QTest::newRow("every address") << ":9100"
-                                       << "|9100";
-        QTest::newRow("localhost") << "localhost:9100"
-                                   << "127.0.0.1|9100";
-        QTest::newRow("IPv6") << "[::1]:9100"
-                              << "::1|9100";
+        QTest::newRow("IPv4") << "127.0.0.1:9530"
+                              << "127.0.0.1|9530";
+        QTest::newRow("every address") << ":9530"
+                                       << "|9530";
+        QTest::newRow("localhost") << "localhost:9530"
+                                   << "127.0.0.1|9530";
+        QTest::newRow("IPv6") << "[::1]:9530"
+                              << "::1|9530";
         QTest::newRow("IPv6 without brackets")
-            << "::1:9100"
-            << "bad --metrics '::1:9100': HOST an IPv4 address, [an IPv6 address], localhost or "
+            << "::1:9530"
+            << "bad --metrics '::1:9530': HOST an IPv4 address, [an IPv6 address], localhost or "
                "nothing (every address)";
         QTest::newRow("a host name")
-            << "example.org:9100"
-            << "bad --metrics 'example.org:9100': HOST an IPv4 address, [an IPv6 address], "
+            << "example.org:9530"
+            << "bad --metrics 'example.org:9530': HOST an IPv4 address, [an IPv6 address], "
                "localhost or nothing (every address)";
         QTest::newRow("no port") << "127.0.0.1"
-                                 << "bad --metrics '127.0.0.1': HOST:PORT, as 127.0.0.1:9100";
+                                 << "bad --metrics '127.0.0.1': HOST:PORT, as 127.0.0.1:9530";
         QTest::newRow("port 0") << "127.0.0.1:0"
                                 << "bad --metrics '127.0.0.1:0': HOST:PORT, the port 1 to 65535";
         QTest::newRow("port too high")
@@ -89,7 +89,7 @@ private slots:
             << "bad --metrics '127.0.0.1:65536': HOST:PORT, the port 1 to 65535";
         QTest::newRow("bad brackets")
             << "[127.0.0.1]:80"
-            << "bad --metrics '[127.0.0.1]:80': an IPv6 address in brackets, as [::1]:9100";
+            << "bad --metrics '[127.0.0.1]:80': an IPv6 address in brackets, as [::1]:9530";
     }
     void listenAddress() {
         QFETCH(QString, given);
