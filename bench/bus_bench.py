@@ -39,6 +39,8 @@ import tempfile
 import time
 import urllib.request
 
+from bench_args import option, read_args
+
 BAUD = 19200
 REQUEST_BYTES, ANSWER_BYTES = 8, 7
 
@@ -274,14 +276,10 @@ def outputs_cost(build, sim_path, work, seconds):
 
 
 def main():
-    args = sys.argv[1:]
-    if not args or args[0] in ("-h", "--help"):
-        print(__doc__)
-        return 0 if args else 2
+    args = read_args(__doc__)
     build = args[0]
-    seconds = float(args[args.index("--seconds") + 1]) if "--seconds" in args else 30.0
-    sim_path = args[args.index("--sim") + 1] if "--sim" in args else os.path.join(build,
-                                                                                   "ht5530k-sim")
+    seconds = option(args, "--seconds", 30.0)
+    sim_path = option(args, "--sim", os.path.join(build, "ht5530k-sim"), str)
     if shutil.which("mbpoll") is None:
         sys.exit("bus_bench: mbpoll is not installed (scripts/install-deps installs it)")
     work = tempfile.mkdtemp(prefix="bus-bench-")

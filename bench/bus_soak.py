@@ -24,13 +24,11 @@ import sys
 import tempfile
 import time
 
+from bench_args import option, read_args
+
 BAUD = 19200
 ADDRESSES = list(range(1, 9))
 DEAD = 5
-
-
-def argument(args, name, default):
-    return float(args[args.index(name) + 1]) if name in args else default
 
 
 def start_sim(build, link, log):
@@ -93,13 +91,11 @@ def check_rows(path):
 
 
 def main():
-    args = sys.argv[1:]
-    if not args or args[0].startswith("-"):
-        sys.exit(__doc__)
+    args = read_args(__doc__)
     build = args[0]
-    minutes = argument(args, "--minutes", 30)
-    pulls = int(argument(args, "--pulls", 2))
-    outage = argument(args, "--outage", 15)
+    minutes = option(args, "--minutes", 30.0)
+    pulls = option(args, "--pulls", 2, int)
+    outage = option(args, "--outage", 15.0)
     seconds = minutes * 60
     with tempfile.TemporaryDirectory() as folder:
         link = os.path.join(folder, "usb-bus")

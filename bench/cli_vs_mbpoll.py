@@ -23,6 +23,8 @@ import sys
 import tempfile
 import time
 
+from bench_args import option, read_args
+
 INTERVAL_MS = 50
 
 
@@ -60,12 +62,9 @@ def sim_counts(log):
 
 
 def main():
-    args = sys.argv[1:]
-    if not args or args[0] in ("-h", "--help"):
-        print(__doc__)
-        return 0 if args else 2
+    args = read_args(__doc__)
     build = args[0]
-    seconds = float(args[args.index("--seconds") + 1]) if "--seconds" in args else 60.0
+    seconds = option(args, "--seconds", 60.0)
     if shutil.which("mbpoll") is None:
         sys.exit("cli_vs_mbpoll: mbpoll is not installed (scripts/install-deps installs it)")
 
