@@ -29,16 +29,17 @@ MqttPublisher::MqttPublisher(Plan plan)
 
 void MqttPublisher::turned(const Row& row, bool answering) {
     const auto found = m_modules.find(row.address);
-    if (found == m_modules.end() || !m_client.connected()) {
-        // Kept for the next connection: it publishes every availability.
-        if (found != m_modules.end()) {
-            found->second.online = answering;
-        }
+    if (found == m_modules.end()) {
         return;
     }
     Module& module = found->second;
-    if (module.online != answering) {
-        module.online = answering;
+    const bool changed = module.online != answering;
+    // Kept while disconnected too: the next connection publishes it.
+    module.online = answering;
+    if (!m_client.connected()) {
+        return;
+    }
+    if (changed) {
         m_client.publish(module.availabilityTopic, answering ? kOnline : kOffline, true);
     }
     if (row.missed.empty() && row.outcome != master::Outcome::Lost) {
